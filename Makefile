@@ -1,0 +1,44 @@
+# A thin front over CMake: each target configures a preset from
+# CMakePresets.json when its build folder is new, then builds or tests it.
+
+CMAKE ?= cmake
+CTEST ?= ctest
+JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
+
+# Under `make -s` the build's own chatter goes to a log that is shown only
+# when the build fails, so `make -s run` writes nothing but the program's
+# output.
+ifneq ($(findstring s,$(firstword -$(MAKEFLAGS))),)
+  LOG = > build/$(1).log 2>&1 || { cat build/$(1).log >&2; exit 1; }
+endif
+
+# $(call build,PRESET): configure PRESET if needed, then build it.
+define build
+	@command -v $(CMAKE) >/dev/null || { \
+	  echo "cmake was not found: install it first (Debian: sudo apt-get install cmake)" >&2; exit 1; }
+	@mkdir -p build
+	@test -f build/$(1)/CMakeCache.txt || $(CMAKE) --preset $(1) $(call LOG,$(1)-configure)
+	@$(CMAKE) --build --preset $(1) --parallel $(JOBS) $(call LOG,$(1))
+endef
+
+.PHONY: all build run test build-gcc build-clang clean
+
+all: build
+
+build:
+	$(call build,default)
+
+run: build
+	@build/default/scrivet/scrivet
+
+test: build
+	@$(CTEST) --preset default --parallel $(JOBS)
+
+build-gcc:
+	$(call build,gcc)
+
+build-clang:
+	$(call build,clang)
+
+clean:
+	rm -rf build

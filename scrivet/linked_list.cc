@@ -1,0 +1,101 @@
+#include "linked_list.h"
+
+#include <charconv>
+#include <utility>
+
+namespace scrivet {
+namespace {
+
+// Writes number, a blank, text, a newline, and flushes.
+void writeNumbered(std::ostream& out, std::size_t number, std::string_view text) {
+  char prefix[24];
+  char* end = std::to_chars(prefix, prefix + sizeof prefix - 1, number).ptr;
+  *end++ = ' ';
+  out.write(prefix, end - prefix);
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  out << std::endl;
+}
+
+// Whether p names one of the lines 1..count.
+bool isLine(int p, std::size_t count) {
+  return p >= 1 && static_cast<std::size_t>(p) <= count;
+}
+
+}  // namespace
+
+LinkedList::LinkedList() : head(new Node), tail(head), count(0) {}
+
+LinkedList::~LinkedList() {
+  while (head != nullptr) {
+    Node* next = head->next;
+    delete head;
+    head = next;
+  }
+}
+
+void LinkedList::push(std::string text) {
+  tail->next = new Node{std::move(text), nullptr};
+  tail = tail->next;
+  ++count;
+}
+
+void LinkedList::insert(int p, std::string text) {
+  const std::size_t position = p < 1 ? 1 : static_cast<std::size_t>(p);
+  if (position > count + 1) return;
+  Node* before = nodeBefore(position);
+  before->next = new Node{std::move(text), before->next};
+  if (before == tail) tail = before->next;
+  ++count;
+}
+
+void LinkedList::remove(int p) {
+  if (!isLine(p, count)) return;
+  Node* before = nodeBefore(static_cast<std::size_t>(p));
+  Node* gone = before->next;
+  before->next = gone->next;
+  if (gone == tail) tail = before;
+  delete gone;
+  --count;
+}
+
+void LinkedList::edit(int p, std::string text) {
+  if (!isLine(p, count)) return;
+  nodeBefore(static_cast<std::size_t>(p))->next->text = std::move(text);
+}
+
+void LinkedList::print(std::ostream& out) const {
+  std::size_t number = 1;
+  for (const Node* node = head->next; node != nullptr; node = node->next) {
+    writeNumbered(out, number++, node->text);
+  }
+}
+
+void LinkedList::find(std::string_view key, std::ostream& out) const {
+  bool found = false;
+  std::size_t number = 1;
+  for (const Node* node = head->next; node != nullptr; node = node->next, ++number) {
+    if (std::string_view(node->text).find(key) != std::string_view::npos) {
+      writeNumbered(out, number, node->text);
+      found = true;
+    }
+  }
+  if (!found) out << "not found" << std::endl;
+}
+
+bool LinkedList::invariantsHold() const {
+  if (head == nullptr || !head->text.empty() || tail == nullptr) return false;
+  const Node* last = head;
+  std::size_t lines = 0;
+  for (; last->next != nullptr; last = last->next) {
+    if (++lines > count) return false;  // also stops on a cycle
+  }
+  return lines == count && last == tail;
+}
+
+Node* LinkedList::nodeBefore(std::size_t p) const {
+  Node* node = head;
+  for (std::size_t step = 1; step < p; ++step) node = node->next;
+  return node;
+}
+
+}  // namespace scrivet

@@ -1,0 +1,78 @@
+#ifndef SCRIVET_LINKED_LIST_H_
+#define SCRIVET_LINKED_LIST_H_
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace scrivet {
+
+// One line of the document, or the sentinel that stands before line 1.
+struct Node {
+  std::string text;      // the line's bytes, without the newline; may be empty
+  Node* next = nullptr;  // the following line; null for the last node
+};
+
+// The document: lines numbered from 1, kept as a singly linked chain of
+// Nodes behind a sentinel.
+//
+// Invariants, after every operation:
+//   - head is the sentinel: never null, never removed, never a line of the
+//     document; its text stays empty.
+//   - Following next from head visits the sentinel, then lines 1 to size()
+//     in order, each exactly once, and ends at tail, whose next is null.
+//     tail == head exactly when the document is empty.
+//   - The list owns every node; a removed line is released at once, and the
+//     destructor releases the rest without recursion.
+//
+// Line numbers outside the document never fail: the operation changes
+// nothing. Output goes to the stream passed in, each line ended by a newline
+// and a flush.
+class LinkedList {
+ public:
+  LinkedList();
+  ~LinkedList();
+  LinkedList(const LinkedList&) = delete;
+  LinkedList& operator=(const LinkedList&) = delete;
+
+  // Appends text as the new last line, in constant time.
+  void push(std::string text);
+
+  // Inserts text so that it becomes line p. A p of 1 or less inserts before
+  // line 1, p == size() + 1 appends, a larger p changes nothing.
+  void insert(int p, std::string text);
+
+  // Removes line p and releases it. A p outside 1..size() changes nothing.
+  void remove(int p);
+
+  // Replaces the text of line p. A p outside 1..size() changes nothing.
+  void edit(int p, std::string text);
+
+  // Writes every line as its number, a blank and its text; nothing at all
+  // for an empty document.
+  void print(std::ostream& out) const;
+
+  // Writes, in document order and numbered as print does, every line that
+  // contains key as a run of bytes (an empty key is in every line), or
+  // "not found" when no line does.
+  void find(std::string_view key, std::ostream& out) const;
+
+  // The number of lines.
+  std::size_t size() const { return count; }
+
+  // True when the invariants above hold; walks the whole chain. For tests.
+  bool invariantsHold() const;
+
+ private:
+  // The node before line p, for 1 <= p <= size() + 1.
+  Node* nodeBefore(std::size_t p) const;
+
+  Node* head;         // the sentinel, before line 1
+  Node* tail;         // the last line; the sentinel when there is none
+  std::size_t count;  // the number of lines, sentinel excluded
+};
+
+}  // namespace scrivet
+
+#endif  // SCRIVET_LINKED_LIST_H_

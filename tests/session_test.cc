@@ -1,0 +1,80 @@
+// Every recorded session, fed whole through a program's command loop: the
+// output must match the recorded one byte for byte. A session is a pair of
+// files NAME.in (standard input) and NAME.out (the exact standard output) in
+// sessions/scrivet.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "scrivet/command_loop.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Session {
+  std::string program;  // the folder of sessions: "scrivet"
+  fs::path input;       // NAME.in; the expected output is NAME.out beside it
+};
+
+// Names a session in test output.
+void PrintTo(const Session& session, std::ostream* out) {
+  *out << session.program << "/" << session.input.filename().string();
+}
+
+std::string readFile(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+std::vector<Session> sessionsOf(const std::string& program) {
+  std::vector<Session> sessions;
+  for (const auto& entry : fs::directory_iterator(fs::path(SESSIONS_DIR) / program)) {
+    if (entry.path().extension() == ".in") sessions.push_back({program, entry.path()});
+  }
+  std::sort(sessions.begin(), sessions.end(),
+            [](const Session& a, const Session& b) { return a.input < b.input; });
+  return sessions;
+}
+
+std::vector<Session> allSessions() {
+  return sessionsOf("scrivet");
+}
+
+std::string testName(const testing::TestParamInfo<Session>& info) {
+  std::string name = info.param.program + "_" + info.param.input.stem().string();
+  std::replace_if(name.begin(), name.end(), [](unsigned char c) { return !std::isalnum(c); }, '_');
+  return name;
+}
+
+class SessionTest : public testing::TestWithParam<Session> {};
+
+TEST_P(SessionTest, WritesExactlyTheRecordedOutput) {
+  const Session& session = GetParam();
+  std::istringstream in(readFile(session.input));
+  std::ostringstream out;
+  const int status = scrivet::run(in, out);
+  EXPECT_EQ(0, status);
+  fs::path expected = session.input;
+  EXPECT_EQ(readFile(expected.replace_extension(".out")), out.str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Recorded, SessionTest, testing::ValuesIn(allSessions()), testName);
+
+TEST(Sessions, EveryInputHasItsOutput) {
+  EXPECT_GE(sessionsOf("scrivet").size(), 20u);
+  for (const Session& session : allSessions()) {
+    fs::path expected = session.input;
+    EXPECT_TRUE(fs::exists(expected.replace_extension(".out"))) << session.input;
+  }
+}
+
+}  // namespace
