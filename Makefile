@@ -21,7 +21,7 @@ define build
 	@$(CMAKE) --build --preset $(1) --parallel $(JOBS) $(call LOG,$(1))
 endef
 
-.PHONY: all build run test build-gcc build-clang clean
+.PHONY: all build run run-prompt test build-gcc build-clang clean
 
 all: build
 
@@ -30,6 +30,9 @@ build:
 
 run: build
 	@build/default/scrivet/scrivet
+
+run-prompt: build
+	@build/default/scrivet-prompt/scrivet-prompt
 
 test: build
 	@$(CTEST) --preset default --parallel $(JOBS)

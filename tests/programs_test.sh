@@ -2,9 +2,9 @@
 # Runs the built programs as a user does: every recorded session on standard
 # input (exact stdout bytes, empty stderr, status 0), then the failures a
 # pipe or a terminal can bring: full disk, broken pipe, closed stdin.
-# usage: programs_test.sh SCRIVET SESSIONS_DIR
+# usage: programs_test.sh SCRIVET SCRIVET_PROMPT SESSIONS_DIR
 set -u
-scrivet=$1 sessions=$2
+scrivet=$1 prompt=$2 sessions=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -27,15 +27,21 @@ check() {
 }
 
 count=0
-for input in "$sessions/scrivet"/*.in; do
-  check "scrivet/$(basename "$input" .in)" 0 "${input%.in}.out" "" -- "$scrivet" <"$input"
-  count=$((count + 1))
+for program in scrivet scrivet-prompt; do
+  binary=$scrivet
+  [[ $program == scrivet-prompt ]] && binary=$prompt
+  for input in "$sessions/$program"/*.in; do
+    check "$program/$(basename "$input" .in)" 0 "${input%.in}.out" "" -- "$binary" <"$input"
+    count=$((count + 1))
+  done
 done
-((count >= 20)) || fail "only $count sessions were found in $sessions"
+((count >= 40)) || fail "only $count sessions were found in $sessions"
 
 # Closed standard input reads as an empty one.
 : >"$work/empty"
 check "scrivet, stdin closed" 0 "$work/empty" "" -- "$scrivet" <&-
+printf 'Enter a User Command\n' >"$work/greeting"
+check "scrivet-prompt, stdin closed" 0 "$work/greeting" "" -- "$prompt" <&-
 
 # A full disk is a failure, reported once; nothing is read after it.
 printf 'insertEnd "a"\nprint\n' >"$work/print"
@@ -44,6 +50,11 @@ status=$?
 [[ $status == 1 ]] || fail "scrivet to /dev/full: status $status"
 [[ $(cat "$work/err") == "scrivet: write error: No space left on device" ]] ||
   fail "scrivet to /dev/full: stderr '$(cat "$work/err")'"
+printf 'print\n' | "$prompt" >/dev/full 2>"$work/err"
+status=$?
+[[ $status == 1 ]] || fail "scrivet-prompt to /dev/full: status $status"
+[[ $(cat "$work/err") == "scrivet-prompt: write error: No space left on device" ]] ||
+  fail "scrivet-prompt to /dev/full: stderr '$(cat "$work/err")'"
 
 # No output at all cannot fail, even to /dev/full.
 printf 'insertEnd "a"\nquit\n' | "$scrivet" >/dev/full 2>"$work/err" ||

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "scrivet-prompt/command_loop.h"
 #include "scrivet/command_loop.h"
 
 namespace {
@@ -64,6 +65,12 @@ TEST(WriteFailure, ScrivetStopsReadingAndReturnsOne) {
                                  "insertEnd \"a\"\n");
 }
 
+TEST(WriteFailure, ScrivetPromptStopsReadingAndReturnsOne) {
+  expectWriteFailureStopsReading(scrivet_prompt::run, "scrivet-prompt", 25, "print",
+                                 " insertEnd a\nprint\n");
+  expectWriteFailureStopsReading(scrivet_prompt::run, "scrivet-prompt", 3, "", "print\n");
+}
+
 TEST(WriteFailure, NoOutputNoFailure) {
   std::istringstream in("insertEnd \"a\"\ndelete 1\nquit\n");
   FailingBuffer buffer(0);
@@ -71,12 +78,15 @@ TEST(WriteFailure, NoOutputNoFailure) {
   EXPECT_EQ(0, scrivet::run(in, out));
 }
 
-TEST(ClosedInput, EndsQuietly) {
+TEST(ClosedInput, BothProgramsEndQuietly) {
   std::istringstream in;
   in.setstate(std::ios::badbit);
   std::ostringstream scrivetOut;
   EXPECT_EQ(0, scrivet::run(in, scrivetOut));
   EXPECT_EQ("", scrivetOut.str());
+  std::ostringstream promptOut;
+  EXPECT_EQ(0, scrivet_prompt::run(in, promptOut));
+  EXPECT_EQ("Enter a User Command\n", promptOut.str());
 }
 
 }  // namespace

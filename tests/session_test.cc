@@ -1,7 +1,7 @@
 // Every recorded session, fed whole through a program's command loop: the
 // output must match the recorded one byte for byte. A session is a pair of
 // files NAME.in (standard input) and NAME.out (the exact standard output) in
-// sessions/scrivet.
+// sessions/scrivet or sessions/scrivet-prompt.
 
 #include <gtest/gtest.h>
 
@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "scrivet-prompt/command_loop.h"
 #include "scrivet/command_loop.h"
 
 namespace {
@@ -21,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Session {
-  std::string program;  // the folder of sessions: "scrivet"
+  std::string program;  // "scrivet" or "scrivet-prompt"
   fs::path input;       // NAME.in; the expected output is NAME.out beside it
 };
 
@@ -46,7 +47,10 @@ std::vector<Session> sessionsOf(const std::string& program) {
 }
 
 std::vector<Session> allSessions() {
-  return sessionsOf("scrivet");
+  std::vector<Session> sessions = sessionsOf("scrivet");
+  const std::vector<Session> prompted = sessionsOf("scrivet-prompt");
+  sessions.insert(sessions.end(), prompted.begin(), prompted.end());
+  return sessions;
 }
 
 std::string testName(const testing::TestParamInfo<Session>& info) {
@@ -61,7 +65,8 @@ TEST_P(SessionTest, WritesExactlyTheRecordedOutput) {
   const Session& session = GetParam();
   std::istringstream in(readFile(session.input));
   std::ostringstream out;
-  const int status = scrivet::run(in, out);
+  const int status = session.program == "scrivet" ? scrivet::run(in, out)
+                                                  : scrivet_prompt::run(in, out);
   EXPECT_EQ(0, status);
   fs::path expected = session.input;
   EXPECT_EQ(readFile(expected.replace_extension(".out")), out.str());
@@ -69,8 +74,9 @@ TEST_P(SessionTest, WritesExactlyTheRecordedOutput) {
 
 INSTANTIATE_TEST_SUITE_P(Recorded, SessionTest, testing::ValuesIn(allSessions()), testName);
 
-TEST(Sessions, EveryInputHasItsOutput) {
+TEST(Sessions, EveryInputHasItsOutputAndBothProgramsHaveSessions) {
   EXPECT_GE(sessionsOf("scrivet").size(), 20u);
+  EXPECT_GE(sessionsOf("scrivet-prompt").size(), 20u);
   for (const Session& session : allSessions()) {
     fs::path expected = session.input;
     EXPECT_TRUE(fs::exists(expected.replace_extension(".out"))) << session.input;

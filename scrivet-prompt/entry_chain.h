@@ -1,0 +1,43 @@
+#ifndef SCRIVET_PROMPT_ENTRY_CHAIN_H_
+#define SCRIVET_PROMPT_ENTRY_CHAIN_H_
+
+#include <ostream>
+#include <string>
+
+namespace scrivet_prompt {
+
+// One entry of the chain. The chain runs from the newest entry (the head)
+// through prev to ever older ones and ends at the start entry, numbered 0.
+// Numbers fall by exactly one along prev, so the entry numbered n is
+// head->number - n steps from the head.
+struct Node {
+  std::string text;      // the entry's text as read, usually after a blank
+  int number = 0;        // 1 for the first entry appended, ...; 0 for the start entry
+  Node* prev = nullptr;  // the next older entry; null for the start entry
+  Node* next = nullptr;  // a forward link that nothing uses; stays null
+};
+
+// Makes a new entry holding text and number, older than nothing: it becomes
+// the head.
+void insertEnd(Node*& head, std::string text, int number);
+
+// Adds an entry numbered number holding text, and numbers every entry from
+// number upwards one higher. A number outside 1..head->number + 1 changes
+// nothing.
+void insert(Node*& head, int number, std::string text);
+
+// Replaces the text of the entry numbered number. A number outside
+// 1..head->number changes nothing.
+void edit(Node* head, int number, std::string text);
+
+// Writes the listing: two empty lines, then every entry from the head down
+// to the start entry as its number, a blank, its text and an empty line.
+void print(const Node* head, std::ostream& out);
+
+// Releases every entry from head down to the start entry, without
+// recursion, and leaves head null.
+void release(Node*& head);
+
+}  // namespace scrivet_prompt
+
+#endif  // SCRIVET_PROMPT_ENTRY_CHAIN_H_
