@@ -23,9 +23,8 @@ struct Keyword {
 // Tried in this order; the first keyword that starts the line wins, so
 // "insertEnd" is an append even though it also starts with "insert".
 constexpr Keyword kKeywords[] = {
-    {"insertEnd", Command::kPush}, {"insert ", Command::kInsert},
-    {"delete ", Command::kRemove}, {"edit ", Command::kEdit},
-    {"print", Command::kPrint},    {"search ", Command::kFind},
+    {"insertEnd", Command::kPush}, {"insert ", Command::kInsert}, {"delete ", Command::kRemove},
+    {"edit ", Command::kEdit},     {"print", Command::kPrint},    {"search ", Command::kFind},
     {"quit", Command::kQuit},
 };
 

@@ -17,9 +17,7 @@ void writeNumbered(std::ostream& out, std::size_t number, std::string_view text)
 }
 
 // Whether p names one of the lines 1..count.
-bool isLine(int p, std::size_t count) {
-  return p >= 1 && static_cast<std::size_t>(p) <= count;
-}
+bool isLine(int p, std::size_t count) { return p >= 1 && static_cast<std::size_t>(p) <= count; }
 
 }  // namespace
 

@@ -63,8 +63,8 @@ TEST(LinkedList, EveryOperationKeepsChainTailAndLength) {
     steps[i].change(list);
     ASSERT_TRUE(list.invariantsHold()) << "after step " << i;
     ASSERT_EQ(steps[i].listing, listing(list)) << "after step " << i;
-    ASSERT_EQ(static_cast<std::size_t>(std::count(steps[i].listing.begin(),
-                                                  steps[i].listing.end(), '\n')),
+    ASSERT_EQ(static_cast<std::size_t>(
+                  std::count(steps[i].listing.begin(), steps[i].listing.end(), '\n')),
               list.size());
   }
 }

@@ -61,8 +61,7 @@ void expectWriteFailureStopsReading(Run run, const std::string& program, std::si
 TEST(WriteFailure, ScrivetStopsReadingAndReturnsOne) {
   expectWriteFailureStopsReading(scrivet::run, "scrivet", 5,
                                  "insertEnd \"a\"\ninsertEnd \"b\"\nprint\n", "print\n");
-  expectWriteFailureStopsReading(scrivet::run, "scrivet", 0, "search \"x\"\n",
-                                 "insertEnd \"a\"\n");
+  expectWriteFailureStopsReading(scrivet::run, "scrivet", 0, "search \"x\"\n", "insertEnd \"a\"\n");
 }
 
 TEST(WriteFailure, ScrivetPromptStopsReadingAndReturnsOne) {

@@ -55,7 +55,8 @@ std::vector<Session> allSessions() {
 
 std::string testName(const testing::TestParamInfo<Session>& info) {
   std::string name = info.param.program + "_" + info.param.input.stem().string();
-  std::replace_if(name.begin(), name.end(), [](unsigned char c) { return !std::isalnum(c); }, '_');
+  std::replace_if(
+      name.begin(), name.end(), [](unsigned char c) { return !std::isalnum(c); }, '_');
   return name;
 }
 
@@ -65,8 +66,8 @@ TEST_P(SessionTest, WritesExactlyTheRecordedOutput) {
   const Session& session = GetParam();
   std::istringstream in(readFile(session.input));
   std::ostringstream out;
-  const int status = session.program == "scrivet" ? scrivet::run(in, out)
-                                                  : scrivet_prompt::run(in, out);
+  const int status =
+      session.program == "scrivet" ? scrivet::run(in, out) : scrivet_prompt::run(in, out);
   EXPECT_EQ(0, status);
   fs::path expected = session.input;
   EXPECT_EQ(readFile(expected.replace_extension(".out")), out.str());
