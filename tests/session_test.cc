@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "model.h"
 #include "scrivet-prompt/command_loop.h"
 #include "scrivet/command_loop.h"
 
@@ -71,6 +72,18 @@ TEST_P(SessionTest, WritesExactlyTheRecordedOutput) {
   EXPECT_EQ(0, status);
   fs::path expected = session.input;
   EXPECT_EQ(readFile(expected.replace_extension(".out")), out.str());
+}
+
+// The reference model, which the randomized tests and the fuzzers trust,
+// must itself agree with every recorded session.
+TEST_P(SessionTest, ModelWritesTheRecordedOutput) {
+  const Session& session = GetParam();
+  const std::string input = readFile(session.input);
+  fs::path expected = session.input;
+  EXPECT_EQ(readFile(expected.replace_extension(".out")), session.program == "scrivet"
+                                                              ? model::scrivetOutput(input)
+                                                              : model::promptOutput(input));
+  if (session.program == "scrivet") EXPECT_EQ("", model::checkLinkedList(input));
 }
 
 INSTANTIATE_TEST_SUITE_P(Recorded, SessionTest, testing::ValuesIn(allSessions()), testName);
