@@ -4,6 +4,7 @@
 CMAKE ?= cmake
 CTEST ?= ctest
 JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS ?= 60
 
 # Under `make -s` the build's own chatter goes to a log that is shown only
 # when the build fails, so `make -s run` writes nothing but the program's
@@ -21,7 +22,14 @@ define build
 	@$(CMAKE) --build --preset $(1) --parallel $(JOBS) $(call LOG,$(1))
 endef
 
-.PHONY: all build run run-prompt test build-gcc build-clang clean
+# $(call need,COMMAND,DEBIAN_PACKAGES): stop with a message when COMMAND is missing.
+define need
+	@command -v $(1) >/dev/null || { \
+	  echo "$(1) was not found: install it first (Debian: sudo apt-get install $(2))" >&2; exit 1; }
+endef
+
+.PHONY: all build run run-prompt test build-gcc build-clang sanitize fuzz stress \
+        format-check lint deps clean
 
 all: build
 
@@ -41,7 +49,36 @@ build-gcc:
 	$(call build,gcc)
 
 build-clang:
+	$(call need,clang++,clang)
 	$(call build,clang)
+
+# The whole suite under AddressSanitizer, UndefinedBehaviorSanitizer and
+# LeakSanitizer; any report fails a test.
+sanitize:
+	$(call need,clang++,clang libclang-rt-dev)
+	$(call build,sanitize)
+	@$(CTEST) --preset sanitize --parallel $(JOBS)
+
+# Each libFuzzer target for FUZZ_SECONDS seconds, checked against the models.
+fuzz:
+	$(call need,clang++,clang libclang-rt-dev)
+	$(call build,fuzz)
+	@fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
+
+# A line of over 2 GiB and ten million lines through a release build.
+stress:
+	$(call build,release)
+	@tests/stress.sh build/release/scrivet/scrivet
+
+format-check:
+	@tools/format-check.sh
+
+lint: build
+	@tools/lint.sh build/default
+
+# Installs the Debian packages that every target here needs.
+deps:
+	@tools/install-deps.sh
 
 clean:
 	rm -rf build

@@ -21,7 +21,7 @@ bool isLine(int p, std::size_t count) { return p >= 1 && static_cast<std::size_t
 
 }  // namespace
 
-LinkedList::LinkedList() : head(new Node), tail(head), count(0) {}
+LinkedList::LinkedList() : head(new Node), tail(head) {}
 
 LinkedList::~LinkedList() {
   while (head != nullptr) {

@@ -68,9 +68,9 @@ class LinkedList {
   // The node before line p, for 1 <= p <= size() + 1.
   Node* nodeBefore(std::size_t p) const;
 
-  Node* head;         // the sentinel, before line 1
-  Node* tail;         // the last line; the sentinel when there is none
-  std::size_t count;  // the number of lines, sentinel excluded
+  Node* head;             // the sentinel, before line 1
+  Node* tail;             // the last line; the sentinel when there is none
+  std::size_t count = 0;  // the number of lines, sentinel excluded
 };
 
 }  // namespace scrivet

@@ -89,7 +89,7 @@ std::vector<std::string_view> splitLines(std::string_view input) {
 }
 
 void Document::apply(const Command& command, std::string& out) {
-  const long long n = static_cast<long long>(text.size());
+  const auto n = static_cast<long long>(text.size());
   const long long p = command.number;
   switch (command.op) {
     case Op::kPush:
@@ -239,7 +239,7 @@ std::string randomNumber(Rng& rng, std::size_t size) {
                                      " \r\v\f1"};
   const auto kind = rng.below(100);
   if (kind < 15) return pick(rng, kOdd);
-  const long long n = static_cast<long long>(size);
+  const auto n = static_cast<long long>(size);
   long long value = 0;
   if (kind < 80 && n > 0) {
     value = 1 + static_cast<long long>(rng.below(static_cast<std::uint64_t>(n)));
@@ -377,7 +377,7 @@ std::string promptOutput(std::string_view input) {
   std::string word;
   while (word != "quit" && reader.word(word)) {
     int number = 0;
-    const long long n = static_cast<long long>(entries.size());
+    const auto n = static_cast<long long>(entries.size());
     if (word == "insertEnd") {
       entries.push_back(reader.restOfLine());
     } else if (word == "edit") {

@@ -34,7 +34,7 @@ void PrintTo(const Session& session, std::ostream* out) {
 
 std::string readFile(const fs::path& path) {
   std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
+  return {std::istreambuf_iterator<char>(file), {}};
 }
 
 std::vector<Session> sessionsOf(const std::string& program) {
@@ -83,7 +83,9 @@ TEST_P(SessionTest, ModelWritesTheRecordedOutput) {
   EXPECT_EQ(readFile(expected.replace_extension(".out")), session.program == "scrivet"
                                                               ? model::scrivetOutput(input)
                                                               : model::promptOutput(input));
-  if (session.program == "scrivet") EXPECT_EQ("", model::checkLinkedList(input));
+  if (session.program == "scrivet") {
+    EXPECT_EQ("", model::checkLinkedList(input));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Recorded, SessionTest, testing::ValuesIn(allSessions()), testName);

@@ -1,0 +1,31 @@
+// Feeds arbitrary bytes to scrivet's command loop and to its reference model:
+// the outputs must be identical and the exit status 0. The same bytes are
+// then replayed on the line list directly, with its invariants checked after
+// every operation. Any difference aborts, so libFuzzer keeps the input.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "model.h"
+#include "scrivet/command_loop.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  std::istringstream in(input);
+  std::ostringstream out;
+  const int status = scrivet::run(in, out);
+  if (status != 0 || out.str() != model::scrivetOutput(input)) {
+    std::fprintf(stderr, "scrivet and its model disagree (status %d)\n", status);
+    std::abort();
+  }
+  const std::string problem = model::checkLinkedList(input);
+  if (!problem.empty()) {
+    std::fprintf(stderr, "line list: %s\n", problem.c_str());
+    std::abort();
+  }
+  return 0;
+}
