@@ -22,6 +22,7 @@ define build
 endef
 
 .PHONY: all build run run-prompt test build-gcc build-clang clean
+.PHONY: install
 
 all: build
 
@@ -42,6 +43,12 @@ build-gcc:
 
 build-clang:
 	$(call build,clang)
+
+# Installing uses the release build. PREFIX defaults to CMake's install
+# prefix (/usr/local).
+install:
+	$(call build,release)
+	@$(CMAKE) --install build/release $(if $(PREFIX),--prefix "$(PREFIX)")
 
 clean:
 	rm -rf build
