@@ -22,7 +22,7 @@ define build
 endef
 
 .PHONY: all build run run-prompt test build-gcc build-clang clean
-.PHONY: install
+.PHONY: install package package-check
 
 all: build
 
@@ -44,11 +44,20 @@ build-gcc:
 build-clang:
 	$(call build,clang)
 
-# Installing uses the release build. PREFIX defaults to CMake's install
-# prefix (/usr/local).
+# Installing and packaging use the release build. PREFIX defaults to
+# CMake's install prefix (/usr/local).
 install:
 	$(call build,release)
 	@$(CMAKE) --install build/release $(if $(PREFIX),--prefix "$(PREFIX)")
+
+# The .deb and .tar.gz land in build/release/packages/.
+package:
+	$(call build,release)
+	@rm -rf build/release/packages
+	@$(CMAKE) --build build/release --target package
+
+package-check: package
+	@packaging/check-package.sh build/release/packages
 
 clean:
 	rm -rf build
