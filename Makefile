@@ -30,6 +30,7 @@ endef
 
 .PHONY: all build run run-prompt test build-gcc build-clang sanitize fuzz stress \
         format-check lint deps clean
+.PHONY: install package package-check
 
 all: build
 
@@ -79,6 +80,21 @@ lint: build
 # Installs the Debian packages that every target here needs.
 deps:
 	@tools/install-deps.sh
+
+# Installing and packaging use the release build. PREFIX defaults to
+# CMake's install prefix (/usr/local).
+install:
+	$(call build,release)
+	@$(CMAKE) --install build/release $(if $(PREFIX),--prefix "$(PREFIX)")
+
+# The .deb and .tar.gz land in build/release/packages/.
+package:
+	$(call build,release)
+	@rm -rf build/release/packages
+	@$(CMAKE) --build build/release --target package
+
+package-check: package
+	@packaging/check-package.sh build/release/packages
 
 clean:
 	rm -rf build
