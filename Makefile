@@ -4,6 +4,8 @@
 CMAKE ?= cmake
 CTEST ?= ctest
 JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
+BENCH_SCALE ?= 1
+BENCH_ARGS  ?=
 
 # Under `make -s` the build's own chatter goes to a log that is shown only
 # when the build fails, so `make -s run` writes nothing but the program's
@@ -21,7 +23,7 @@ define build
 	@$(CMAKE) --build --preset $(1) --parallel $(JOBS) $(call LOG,$(1))
 endef
 
-.PHONY: all build run run-prompt test build-gcc build-clang clean
+.PHONY: all build run run-prompt test build-gcc build-clang bench clean
 
 all: build
 
@@ -42,6 +44,15 @@ build-gcc:
 
 build-clang:
 	$(call build,clang)
+
+# The microbenchmarks (BENCH_ARGS: Google Benchmark flags), then scrivet
+# against ed on generated sessions (BENCH_SCALE multiplies their sizes).
+bench:
+	$(call build,release)
+	@test -x build/release/bench/scrivet_microbench || { \
+	  echo "build/release was configured without the benchmarks: run 'cmake --preset release', then make bench" >&2; exit 1; }
+	@build/release/bench/scrivet_microbench $(BENCH_ARGS)
+	@BENCH_SCALE=$(BENCH_SCALE) bench/run.sh build/release/scrivet/scrivet
 
 clean:
 	rm -rf build
