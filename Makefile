@@ -5,6 +5,8 @@ CMAKE ?= cmake
 CTEST ?= ctest
 JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
+BENCH_SCALE ?= 1
+BENCH_ARGS  ?=
 
 # Under `make -s` the build's own chatter goes to a log that is shown only
 # when the build fails, so `make -s run` writes nothing but the program's
@@ -29,7 +31,7 @@ define need
 endef
 
 .PHONY: all build run run-prompt test build-gcc build-clang sanitize fuzz stress \
-        format-check lint deps clean
+        format-check lint deps bench clean
 .PHONY: install package package-check
 
 all: build
@@ -95,6 +97,13 @@ package:
 
 package-check: package
 	@packaging/check-package.sh build/release/packages
+
+# The microbenchmarks (BENCH_ARGS: Google Benchmark flags), then scrivet
+# against ed on generated sessions (BENCH_SCALE multiplies their sizes).
+bench:
+	$(call build,bench)
+	@build/bench/bench/scrivet_microbench $(BENCH_ARGS)
+	@BENCH_SCALE=$(BENCH_SCALE) bench/run.sh build/bench/scrivet/scrivet
 
 clean:
 	rm -rf build

@@ -1,0 +1,205 @@
+#!/usr/bin/env bash
+# Times scrivet against GNU ed on the same generated sessions, on this
+# machine and in this run: best of 3 wall-clock seconds each, standard
+# output to /dev/null, and scrivet's peak memory (max RSS).
+#
+# usage: bench/run.sh PATH/TO/scrivet
+# BENCH_SCALE (default 1) multiplies every line count: BENCH_SCALE=0.01 is
+# a smoke run of a few seconds.
+#
+# Every session exists twice, written by one awk program from the same
+# seeded random numbers: as scrivet commands and as the ed commands that do
+# the same, one for one (insertEnd "t" is $a, insert p "t" is p i, or $a
+# one past the end, delete p is p d, edit p "t" is p c, print is ,n,
+# search "t" is g/t/n, quit is Q). ed stops at its first failing command
+# when it reads a script, so before timing, both programs run every session
+# at a small size with a listing at the end, and their outputs must match
+# (ed's tab after a line number read as a blank) line for line.
+set -euo pipefail
+export LC_ALL=C
+
+die() {
+  echo "bench/run.sh: $*" >&2
+  exit 1
+}
+
+(($# == 1)) || die "usage: bench/run.sh PATH/TO/scrivet"
+scrivet=$1
+[[ -x $scrivet ]] || die "$scrivet is not an executable program (make bench builds it)"
+[[ -x /usr/bin/time ]] ||
+  die "/usr/bin/time is missing; it measures peak memory (Debian: sudo apt-get install time)"
+command -v awk >/dev/null || die "awk is missing (Debian: sudo apt-get install mawk)"
+[[ -n ${EPOCHREALTIME:-} ]] || die "bash 5 or newer is needed (for EPOCHREALTIME)"
+scale=${BENCH_SCALE:-1}
+if ! [[ $scale =~ ^[0-9]*\.?[0-9]+$ ]] || ! awk -v s="$scale" 'BEGIN { exit !(s > 0) }'; then
+  die "BENCH_SCALE must be a positive number, not '$scale'"
+fi
+ed=$(command -v ed || true)
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# generate KIND LINES CHECK: writes $work/KIND.scrivet and $work/KIND.ed and
+# prints how many lines of output the session writes. A CHECK of 1 ends
+# every session with a listing of the whole document.
+generate() {
+  awk -v kind="$1" -v n="$2" -v check="$3" \
+    -v sc="$work/$1.scrivet" -v ed="$work/$1.ed" '
+    # A uniform random number in 1..m (MINSTD; exact in awk doubles).
+    function random(m) {
+      seed = (seed * 48271) % 2147483647
+      return 1 + seed % m
+    }
+    # 40 bytes for i below 10^7, with the tag kNNN; where NNN = (i - 1)
+    # mod 1000; nothing else holds a "k", so a tag is in 1 line in 1000.
+    function text(word, i) {
+      return sprintf("%s %07d k%03d; the quick brown foxes", word, i, (i - 1) % 1000)
+    }
+    function append(t) {
+      print "insertEnd \"" t "\"" > sc
+      print "$a\n" t "\n." > ed
+      lines++
+    }
+    function insert(p, t) {
+      print "insert " p " \"" t "\"" > sc
+      if (lines == 0) print "0a" > ed
+      else if (p == lines + 1) print "$a" > ed
+      else print p "i" > ed
+      print t "\n." > ed
+      lines++
+    }
+    function remove(p) {
+      print "delete " p > sc
+      print p "d" > ed
+      lines--
+    }
+    function edit(p, t) {
+      print "edit " p " \"" t "\"" > sc
+      print p "c\n" t "\n." > ed
+    }
+    function list() {
+      print "print" > sc
+      print ",n" > ed
+      shown += lines
+    }
+    # For the document as appended, whose lines tagged counts by tag.
+    function search(tag) {
+      key = sprintf("k%03d;", tag)
+      print "search \"" key "\"" > sc
+      print "g/" key "/n" > ed
+      shown += tagged[tag]
+    }
+    BEGIN {
+      seed = 20240607
+      for (i = 1; i <= n; i++) {
+        append(text("line", i))
+        tagged[(i - 1) % 1000]++
+      }
+      if (kind == "print") {
+        list()
+      } else if (kind == "search") {
+        for (s = 1; s <= 200; s++) search(random(n < 1000 ? n : 1000) - 1)
+      } else if (kind == "seqedit") {
+        for (i = 1; i <= n; i++) edit(i, text("edit", i))
+      } else if (kind == "random") {
+        for (k = 1; k <= int(n / 10); k++) {
+          insert(random(lines + 1), text("ins.", n + k))
+          remove(random(lines))
+        }
+        list()
+      }
+      if (check && kind != "print" && kind != "random") list()
+      print "quit" > sc
+      print "Q" > ed
+      print shown
+    }'
+}
+
+# lines BASE: BASE times BENCH_SCALE, rounded, at least 10.
+lines() {
+  awk -v b="$1" -v s="$scale" 'BEGIN { n = int(b * s + 0.5); print (n < 10 ? 10 : n) }'
+}
+
+# check KIND: runs the session KIND at 3000 lines through scrivet and ed
+# and fails unless both write the expected number of lines, the same ones.
+check() {
+  local want
+  want=$(generate "$1" 3000 1)
+  "$scrivet" <"$work/$1.scrivet" >"$work/scrivet.out" || die "scrivet failed on the $1 session"
+  [[ $(wc -l <"$work/scrivet.out") == "$want" ]] ||
+    die "scrivet wrote $(wc -l <"$work/scrivet.out") lines for the $1 session, not $want"
+  if [[ -n $ed ]]; then
+    "$ed" -s <"$work/$1.ed" >"$work/ed.out" 2>&1 || die "ed stopped with an error on the $1 session"
+    tr '\t' ' ' <"$work/ed.out" | cmp -s - "$work/scrivet.out" ||
+      die "ed and scrivet disagree on the $1 session"
+  fi
+}
+
+# best_of_3 INPUT COMMAND...: runs COMMAND three times on INPUT, output
+# discarded, and sets micros to the shortest wall-clock time in
+# microseconds and peak to the largest max RSS in kilobytes.
+best_of_3() {
+  local input=$1 start elapsed run
+  shift
+  micros=0 peak=0
+  for run in 1 2 3; do
+    start=$EPOCHREALTIME
+    /usr/bin/time -f %M -o "$work/rss" "$@" <"$input" >/dev/null 2>"$work/err" ||
+      die "$* failed on ${input##*/} (run $run): $(head -c 300 "$work/err")"
+    elapsed=$EPOCHREALTIME
+    ((elapsed = ${elapsed/./} - ${start/./}))
+    if ((micros == 0 || elapsed < micros)); then micros=$elapsed; fi
+    run=$(tail -n 1 "$work/rss")
+    if ((run > peak)); then peak=$run; fi
+  done
+}
+
+seconds() { awk -v u="$1" 'BEGIN { printf "%.3f", u / 1e6 }'; }
+megabytes() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.1f", a / b; else print "-" }'; }
+
+echo "scrivet: $scrivet"
+if [[ -n $ed ]]; then
+  echo "ed: $("$ed" --version 2>/dev/null | head -n 1 || true) ($ed)"
+else
+  echo "ed is not installed, so its columns show '-' (Debian: sudo apt-get install ed)"
+fi
+echo "BENCH_SCALE=$scale; wall-clock seconds, best of 3; output to /dev/null"
+
+for kind in load print search seqedit random; do
+  check "$kind"
+done
+if [[ -n $ed ]]; then
+  echo "checked: scrivet and ed write the same lines for every session at 3000 lines"
+fi
+echo
+
+format="%-8s %8s %10s %10s %11s %11s\n"
+# shellcheck disable=SC2059
+printf "$format" workload lines "scrivet s" "ed s" "ed/scrivet" "scrivet MB"
+for workload in load:500000 print:500000 search:50000 seqedit:100000 random:200000; do
+  kind=${workload%%:*}
+  n=$(lines "${workload#*:}")
+  echo "running $kind at $n lines" >&2
+  generate "$kind" "$n" 0 >/dev/null
+  best_of_3 "$work/$kind.scrivet" "$scrivet"
+  scrivet_micros=$micros scrivet_peak=$peak
+  ed_seconds=- ed_ratio=-
+  if [[ -n $ed ]]; then
+    best_of_3 "$work/$kind.ed" "$ed" -s
+    ed_seconds=$(seconds "$micros")
+    ed_ratio=$(ratio "$micros" "$scrivet_micros")
+  fi
+  # shellcheck disable=SC2059
+  printf "$format" "$kind" "$n" "$(seconds "$scrivet_micros")" "$ed_seconds" "$ed_ratio" \
+    "$(megabytes "$scrivet_peak")"
+  rm -f "$work/$kind.scrivet" "$work/$kind.ed"
+done
+
+n=$(lines 1000000)
+generate load "$n" 0 >/dev/null
+/usr/bin/time -f %M -o "$work/rss" "$scrivet" <"$work/load.scrivet" >/dev/null ||
+  die "scrivet failed on $n appended lines"
+echo
+echo "scrivet peak memory for $n appended lines of 40 bytes:" \
+  "$(megabytes "$(tail -n 1 "$work/rss")") MB"
