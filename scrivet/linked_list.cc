@@ -21,7 +21,7 @@ bool isLine(int p, std::size_t count) { return p >= 1 && static_cast<std::size_t
 
 }  // namespace
 
-LinkedList::LinkedList() : head(new Node), tail(head) {}
+LinkedList::LinkedList() : head(new Node), tail(head), index(head) {}
 
 LinkedList::~LinkedList() {
   while (head != nullptr) {
@@ -32,33 +32,37 @@ LinkedList::~LinkedList() {
 }
 
 void LinkedList::push(std::string text) {
+  index.seek(count);
   tail->next = new Node{std::move(text), nullptr};
   tail = tail->next;
+  index.linked(tail);
   ++count;
 }
 
 void LinkedList::insert(int p, std::string text) {
   const std::size_t position = p < 1 ? 1 : static_cast<std::size_t>(p);
   if (position > count + 1) return;
-  Node* before = nodeBefore(position);
+  Node* before = index.seek(position - 1);
   before->next = new Node{std::move(text), before->next};
   if (before == tail) tail = before->next;
+  index.linked(before->next);
   ++count;
 }
 
 void LinkedList::remove(int p) {
   if (!isLine(p, count)) return;
-  Node* before = nodeBefore(static_cast<std::size_t>(p));
+  Node* before = index.seek(static_cast<std::size_t>(p) - 1);
   Node* gone = before->next;
   before->next = gone->next;
   if (gone == tail) tail = before;
+  index.unlinked();
   delete gone;
   --count;
 }
 
 void LinkedList::edit(int p, std::string text) {
   if (!isLine(p, count)) return;
-  nodeBefore(static_cast<std::size_t>(p))->next->text = std::move(text);
+  index.seek(static_cast<std::size_t>(p))->text = std::move(text);
 }
 
 void LinkedList::print(std::ostream& out) const {
@@ -87,13 +91,7 @@ bool LinkedList::invariantsHold() const {
   for (; last->next != nullptr; last = last->next) {
     if (++lines > count) return false;  // also stops on a cycle
   }
-  return lines == count && last == tail;
-}
-
-Node* LinkedList::nodeBefore(std::size_t p) const {
-  Node* node = head;
-  for (std::size_t step = 1; step < p; ++step) node = node->next;
-  return node;
+  return lines == count && last == tail && index.consistentWith(head, count);
 }
 
 }  // namespace scrivet

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "line_index.h"
+
 namespace scrivet {
 
 // One line of the document, or the sentinel that stands before line 1.
@@ -25,6 +27,9 @@ struct Node {
 //     tail == head exactly when the document is empty.
 //   - The list owns every node; a removed line is released at once, and the
 //     destructor releases the rest without recursion.
+//   - index knows every line's position (see LineIndex), so insert, remove
+//     and edit find their line in O(log n) expected time; push is O(log n)
+//     too, along the index's right edge.
 //
 // Line numbers outside the document never fail: the operation changes
 // nothing. Output goes to the stream passed in, each line ended by a newline
@@ -61,16 +66,15 @@ class LinkedList {
   // The number of lines.
   std::size_t size() const { return count; }
 
-  // True when the invariants above hold; walks the whole chain. For tests.
+  // True when the invariants above hold, the index's included; walks the
+  // whole chain and index. For tests.
   bool invariantsHold() const;
 
  private:
-  // The node before line p, for 1 <= p <= size() + 1.
-  Node* nodeBefore(std::size_t p) const;
-
   Node* head;             // the sentinel, before line 1
   Node* tail;             // the last line; the sentinel when there is none
   std::size_t count = 0;  // the number of lines, sentinel excluded
+  LineIndex index;        // finds a line's node by its number
 };
 
 }  // namespace scrivet

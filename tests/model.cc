@@ -262,15 +262,21 @@ std::string quote(Rng& rng, const std::string& text) {
 
 }  // namespace
 
-std::string scrivetSession(Rng& rng) {
+std::string scrivetSession(Rng& rng, std::size_t maxLines, std::size_t startLines) {
   Document document;  // tracks the size so numbers land near the document
   std::string session;
   std::string ignored;
-  const std::size_t lines = 1 + rng.below(80);
+  for (std::size_t i = 1; i <= startLines; ++i) {
+    const std::string line = "insertEnd \"line " + std::to_string(i) + "\"";
+    document.apply(parseLine(line), ignored);
+    session += line + "\n";
+  }
+  const std::size_t lines = 1 + rng.below(maxLines);
   for (std::size_t i = 0; i < lines; ++i) {
     const std::size_t size = document.lines().size();
     std::string line;
-    const auto kind = rng.below(100);
+    // Long sessions leave out the lines that end a session early.
+    const auto kind = rng.below(maxLines > 100 ? 97 : 100);
     if (kind < 30) {
       line = std::string("insertEnd") + pick(rng, {" ", " ", "", "  ", "\t"}) +
              quote(rng, randomText(rng, false));

@@ -71,8 +71,9 @@ std::string checkLinkedList(std::string_view input);
 // A random scrivet session: mostly valid commands at line numbers inside, at
 // and outside the document and at the limits of int, with unreadable
 // numbers, texts with and without quotes, and blanks, tabs, CR, NUL, ESC and
-// bytes 0x80 to 0xFF in them.
-std::string scrivetSession(Rng& rng);
+// bytes 0x80 to 0xFF in them. It has up to maxLines lines, after
+// startLines appends that build a document to work on.
+std::string scrivetSession(Rng& rng, std::size_t maxLines = 80, std::size_t startLines = 0);
 
 // ---- scrivet-prompt ----
 

@@ -61,6 +61,17 @@ TEST(ModelTest, LinkedListKeepsItsInvariantsAndMatchesTheModel) {
   }
 }
 
+// Long documents, so that the line index grows several levels high and
+// insert and remove meet its entries at every level.
+TEST(ModelTest, LongDocumentsKeepTheIndexConsistent) {
+  for (std::uint64_t seed = 1; seed <= 8; ++seed) {
+    model::Rng rng(seed);
+    const std::string session = model::scrivetSession(rng, 2000, 150 * seed);
+    ASSERT_EQ("", model::checkLinkedList(session)) << "seed " << seed;
+    expectModelOutput(session, model::scrivetOutput(session), scrivet::run, seed);
+  }
+}
+
 TEST(ModelTest, ScrivetPromptWritesWhatTheModelWrites) {
   for (std::uint64_t seed = 1; seed <= kSessions; ++seed) {
     model::Rng rng(seed);
