@@ -1,130 +1,243 @@
 #include "line_index.h"
 
-#include <unordered_map>
-#include <unordered_set>
-#include <utility>
+#include <algorithm>
+#include <numeric>
 
 #include "linked_list.h"
 
 namespace scrivet {
+namespace {
 
-LineIndex::LineIndex(Node* sentinel) {
-  for (std::size_t level = 0; level < kLevels; ++level) {
-    head[level].node = sentinel;
-    head[level].down = level == 0 ? nullptr : &head[level - 1];
-  }
+// Inserts value at index at of the first size items.
+template <typename T>
+void insertAt(T* items, std::size_t size, std::size_t at, T value) {
+  std::copy_backward(items + at, items + size, items + size + 1);
+  items[at] = value;
 }
 
-LineIndex::~LineIndex() {
-  for (Entry& start : head) {
-    Entry* entry = start.next;
-    while (entry != nullptr) {
-      Entry* next = entry->next;
-      delete entry;
-      entry = next;
-    }
+// Removes the item at index at of the first size items.
+template <typename T>
+void eraseAt(T* items, std::size_t size, std::size_t at) {
+  std::copy(items + at + 1, items + size, items + at);
+}
+
+}  // namespace
+
+LineIndex::LineIndex(Node* sentinel) {
+  auto* leaf = new Leaf;
+  leaf->nodes[0] = sentinel;
+  leaf->size = 1;
+  root = leaf;
+  total = 1;
+}
+
+LineIndex::~LineIndex() { release(root, height); }
+
+// The recursion is as deep as the tree is high: a handful of levels.
+void LineIndex::release(void* block, std::size_t level) {
+  if (level == 0) {
+    delete static_cast<Leaf*>(block);
+    return;
   }
+  auto* inner = static_cast<Inner*>(block);
+  for (std::size_t i = 0; i < inner->size; ++i) release(inner->children[i], level - 1);
+  delete inner;
+}
+
+void LineIndex::descend(std::size_t p) {
+  void* block = root;
+  for (std::size_t level = height; level-- > 0;) {
+    auto* inner = static_cast<Inner*>(block);
+    std::size_t i = 0;
+    while (p >= inner->lines[i]) p -= inner->lines[i++];
+    pathInner[level] = inner;
+    pathSlot[level] = i;
+    block = inner->children[i];
+  }
+  pathLeaf = static_cast<Leaf*>(block);
+  leafSlot = p;
 }
 
 Node* LineIndex::seek(std::size_t p) {
-  Entry* entry = &head[kLevels - 1];
-  std::size_t position = 0;
-  for (std::size_t level = kLevels; level-- > 0;) {
-    while (entry->next != nullptr && position + entry->span <= p) {
-      position += entry->span;
-      entry = entry->next;
-    }
-    path[level] = entry;
-    pathPosition[level] = position;
-    if (level > 0) entry = entry->down;
-  }
-  Node* node = entry->node;
-  for (; position < p; ++position) node = node->next;
+  descend(p);
   seekPosition = p;
-  return node;
+  return pathLeaf->nodes[leafSlot];
 }
 
 void LineIndex::linked(Node* node) {
-  const std::size_t position = seekPosition + 1;  // the new line's
-  const std::size_t height = randomHeight();
-  Entry* below = nullptr;
-  for (std::size_t level = 0; level < kLevels; ++level) {
-    Entry* before = path[level];
-    if (level < height) {
-      auto* entry = new Entry{node, before->next, below, 0};
-      if (entry->next != nullptr) entry->span = pathPosition[level] + before->span + 1 - position;
-      before->next = entry;
-      before->span = position - pathPosition[level];
-      below = entry;
-    } else if (before->next != nullptr) {
-      ++before->span;
-    }
+  for (std::size_t level = 0; level < height; ++level) ++pathInner[level]->lines[pathSlot[level]];
+  ++total;
+  Leaf* leaf = pathLeaf;
+  const std::size_t at = leafSlot + 1;
+  if (leaf->size < kCapacity) {
+    insertAt(leaf->nodes, leaf->size++, at, node);
+    return;
   }
+  // Split a full leaf in halves; at its very end, as appends do, start a
+  // new leaf instead, so that a document built by appending fills its
+  // leaves.
+  const std::size_t keep = at == kCapacity ? kCapacity : kCapacity / 2;
+  auto* right = new Leaf;
+  std::copy(leaf->nodes + keep, leaf->nodes + kCapacity, right->nodes);
+  right->size = kCapacity - keep;
+  leaf->size = keep;
+  if (at > keep || at == kCapacity) {
+    insertAt(right->nodes, right->size++, at - keep, node);
+  } else {
+    insertAt(leaf->nodes, leaf->size++, at, node);
+  }
+  addChild(0, right, right->size);
+}
+
+void LineIndex::addChild(std::size_t level, void* child, std::size_t lines) {
+  if (level == height) {  // the root split: grow a new root above it
+    auto* top = new Inner;
+    top->children[0] = root;
+    top->lines[0] = total - lines;
+    top->children[1] = child;
+    top->lines[1] = lines;
+    top->size = 2;
+    root = top;
+    ++height;
+    return;
+  }
+  Inner* parent = pathInner[level];
+  const std::size_t slot = pathSlot[level];
+  parent->lines[slot] -= lines;
+  const std::size_t at = slot + 1;
+  if (parent->size < kCapacity) {
+    insertAt(parent->lines, parent->size, at, lines);
+    insertAt(parent->children, parent->size++, at, child);
+    return;
+  }
+  // Inner blocks always split in halves, so that every one but the root
+  // keeps at least two children, and a child that runs low on items always
+  // has a neighbour to merge with.
+  const std::size_t keep = kCapacity / 2;
+  auto* right = new Inner;
+  std::copy(parent->lines + keep, parent->lines + kCapacity, right->lines);
+  std::copy(parent->children + keep, parent->children + kCapacity, right->children);
+  right->size = kCapacity - keep;
+  parent->size = keep;
+  Inner* target = parent;
+  std::size_t targetAt = at;
+  if (at > keep) {
+    target = right;
+    targetAt = at - keep;
+  }
+  insertAt(target->lines, target->size, targetAt, lines);
+  insertAt(target->children, target->size++, targetAt, child);
+  addChild(level + 1, right,
+           std::accumulate(right->lines, right->lines + right->size, std::size_t{0}));
 }
 
 void LineIndex::unlinked() {
-  const std::size_t position = seekPosition + 1;  // the removed line's
-  for (std::size_t level = 0; level < kLevels; ++level) {
-    Entry* before = path[level];
-    Entry* next = before->next;
-    if (next == nullptr) continue;
-    if (pathPosition[level] + before->span == position) {
-      before->next = next->next;
-      before->span = next->next == nullptr ? 0 : before->span + next->span - 1;
-      delete next;
+  descend(seekPosition + 1);
+  for (std::size_t level = 0; level < height; ++level) --pathInner[level]->lines[pathSlot[level]];
+  --total;
+  eraseAt(pathLeaf->nodes, pathLeaf->size--, leafSlot);
+  if (height > 0 && pathLeaf->size < kCapacity / 4) refill(0);
+}
+
+void LineIndex::refill(std::size_t level) {
+  Inner* parent = pathInner[level];
+  // The underfull child and a neighbour, as left and right.
+  const std::size_t left = pathSlot[level] > 0 ? pathSlot[level] - 1 : 0;
+  const std::size_t right = left + 1;
+  std::size_t& leftLines = parent->lines[left];
+  std::size_t& rightLines = parent->lines[right];
+  if (level == 0) {
+    auto* a = static_cast<Leaf*>(parent->children[left]);
+    auto* b = static_cast<Leaf*>(parent->children[right]);
+    const std::size_t both = a->size + b->size;
+    const std::size_t keep = both <= kCapacity * 3 / 4 ? both : both / 2;  // stays in a
+    if (a->size < keep) {
+      const std::size_t move = keep - a->size;
+      std::copy(b->nodes, b->nodes + move, a->nodes + a->size);
+      std::copy(b->nodes + move, b->nodes + b->size, b->nodes);
     } else {
-      --before->span;
+      const std::size_t move = a->size - keep;
+      std::copy_backward(b->nodes, b->nodes + b->size, b->nodes + b->size + move);
+      std::copy(a->nodes + keep, a->nodes + a->size, b->nodes);
     }
+    a->size = keep;
+    b->size = both - keep;
+    leftLines = a->size;
+    rightLines = b->size;
+  } else {
+    auto* a = static_cast<Inner*>(parent->children[left]);
+    auto* b = static_cast<Inner*>(parent->children[right]);
+    const std::size_t both = a->size + b->size;
+    const std::size_t keep = both <= kCapacity * 3 / 4 ? both : both / 2;
+    if (a->size < keep) {
+      const std::size_t move = keep - a->size;
+      std::copy(b->lines, b->lines + move, a->lines + a->size);
+      std::copy(b->children, b->children + move, a->children + a->size);
+      std::copy(b->lines + move, b->lines + b->size, b->lines);
+      std::copy(b->children + move, b->children + b->size, b->children);
+    } else {
+      const std::size_t move = a->size - keep;
+      std::copy_backward(b->lines, b->lines + b->size, b->lines + b->size + move);
+      std::copy_backward(b->children, b->children + b->size, b->children + b->size + move);
+      std::copy(a->lines + keep, a->lines + a->size, b->lines);
+      std::copy(a->children + keep, a->children + a->size, b->children);
+    }
+    a->size = keep;
+    b->size = both - keep;
+    const std::size_t sum = leftLines + rightLines;
+    leftLines = std::accumulate(a->lines, a->lines + a->size, std::size_t{0});
+    rightLines = sum - leftLines;
+  }
+  if (rightLines == 0) {  // everything went left: drop the empty right block
+    void* empty = parent->children[right];
+    if (level == 0) {
+      delete static_cast<Leaf*>(empty);
+    } else {
+      delete static_cast<Inner*>(empty);
+    }
+    eraseAt(parent->lines, parent->size, right);
+    eraseAt(parent->children, parent->size--, right);
+  }
+  if (level + 1 == height) {  // parent is the root
+    if (parent->size == 1) {
+      root = parent->children[0];
+      delete parent;
+      --height;
+    }
+  } else if (parent->size < std::max<std::size_t>(2, kCapacity / 4)) {
+    refill(level + 1);
   }
 }
 
-std::size_t LineIndex::randomHeight() {
-  // xorshift64*: fast, and good enough to spread heights evenly.
-  randomState ^= randomState >> 12;
-  randomState ^= randomState << 25;
-  randomState ^= randomState >> 27;
-  std::uint64_t bits = randomState * 0x2545F4914F6CDD1DULL;
-  std::size_t height = 0;
-  while (height < kLevels && (bits & 3) == 0) {
-    ++height;
-    bits >>= 2;
+bool LineIndex::blockConsistent(const void* block, std::size_t level, const Node*& node,
+                                std::size_t& lines) const {
+  if (level == 0) {
+    const auto* leaf = static_cast<const Leaf*>(block);
+    if (leaf->size == 0 || leaf->size > kCapacity) return false;
+    for (std::size_t i = 0; i < leaf->size; ++i) {
+      if (node == nullptr || leaf->nodes[i] != node) return false;
+      node = node->next;
+    }
+    lines = leaf->size;
+    return true;
   }
-  return height;
+  const auto* inner = static_cast<const Inner*>(block);
+  if (inner->size < 2 || inner->size > kCapacity) return false;
+  lines = 0;
+  for (std::size_t i = 0; i < inner->size; ++i) {
+    std::size_t under = 0;
+    if (!blockConsistent(inner->children[i], level - 1, node, under)) return false;
+    if (under != inner->lines[i]) return false;
+    lines += under;
+  }
+  return true;
 }
 
 bool LineIndex::consistentWith(const Node* sentinel, std::size_t count) const {
-  std::unordered_map<const Node*, std::size_t> positionOf;
-  std::size_t position = 0;
-  for (const Node* node = sentinel; node != nullptr; node = node->next) {
-    if (position > count || !positionOf.emplace(node, position).second) return false;
-    ++position;
-  }
-  if (position != count + 1) return false;
-
-  std::unordered_set<const Entry*> levelBelow;
-  for (std::size_t level = 0; level < kLevels; ++level) {
-    if (head[level].node != sentinel) return false;
-    if (head[level].down != (level == 0 ? nullptr : &head[level - 1])) return false;
-    std::unordered_set<const Entry*> thisLevel;
-    for (const Entry* entry = &head[level]; entry != nullptr; entry = entry->next) {
-      const auto found = positionOf.find(entry->node);
-      if (found == positionOf.end() || !thisLevel.insert(entry).second) return false;
-      if (level > 0 && (levelBelow.count(entry->down) == 0 || entry->down->node != entry->node)) {
-        return false;
-      }
-      if (entry->next == nullptr) {
-        if (entry->span != 0) return false;
-        continue;
-      }
-      const auto nextFound = positionOf.find(entry->next->node);
-      if (nextFound == positionOf.end() || nextFound->second <= found->second ||
-          nextFound->second - found->second != entry->span) {
-        return false;
-      }
-    }
-    levelBelow = std::move(thisLevel);
-  }
-  return true;
+  if (total != count + 1 || height > kMaxHeight) return false;
+  const Node* node = sentinel;
+  std::size_t lines = 0;
+  return blockConsistent(root, height, node, lines) && node == nullptr && lines == total;
 }
 
 }  // namespace scrivet

@@ -2,35 +2,36 @@
 #define SCRIVET_LINE_INDEX_H_
 
 #include <cstddef>
-#include <cstdint>
+
+// Test builds may shrink the blocks, so that small documents already reach
+// every split and merge on several levels.
+#ifndef SCRIVET_INDEX_CAPACITY
+#define SCRIVET_INDEX_CAPACITY 64
+#endif
 
 namespace scrivet {
 
 struct Node;
 
-// Finds the node at a line number in O(log n) expected time. The index is an
-// order-statistic skip list whose bottom level is the document's own chain:
-// above it stand up to kLevels levels of entries, each entry naming a node of
-// the chain and how many lines it spans to the next entry on its level. The
-// chain itself is neither read for its order nor changed here; the owner of
-// the chain links and unlinks nodes and tells the index.
+// Finds the node at a line number in O(log n) time, at worst. The index is a
+// counted B+-tree over the document's chain: its leaves hold pointers to the
+// chain's nodes in document order, and every inner block holds, for each of
+// its children, how many nodes lie beneath it. The chain itself is neither
+// read for its order nor changed here; its owner links and unlinks nodes and
+// tells the index.
 //
 // Positions count from the sentinel, which stands at 0; line k is at k.
 //
 // Invariants, between operations:
-//   - head[0..kLevels-1] are the sentinel's entries, one per level; every
-//     level starts there.
-//   - Level 0 holds an entry for the sentinel and for some lines; every
-//     higher level holds an entry for some of the nodes of the level below,
-//     and its down leads to the entry for the same node there. Along each
-//     level, entries follow the document's order, each node at most once.
-//   - An entry with a successor on its level spans the difference of their
-//     positions; an entry without one spans 0.
-//   - Every entry names a node of the chain, and the index owns its entries:
-//     it releases them, without recursion, when it is destroyed.
-//
-// A node reaches level L + 1 with probability 1/4 once it is on level L, so
-// the index holds about one entry for every three lines.
+//   - Reading the leaves left to right gives the sentinel, then lines 1 to n
+//     of the chain, each once; total is n + 1.
+//   - Every leaf lies height levels below root. A leaf holds 1 to
+//     kCapacity nodes, an inner block 2 to kCapacity children.
+//   - An inner block's lines[i] is the number of nodes in the leaves under
+//     children[i].
+//   - The index owns its blocks and releases them when it is destroyed.
+// Removals merge or rebalance a block that falls below a quarter full, so
+// the index costs about 8 to 32 bytes a line.
 class LineIndex {
  public:
   explicit LineIndex(Node* sentinel);
@@ -59,23 +60,53 @@ class LineIndex {
   bool consistentWith(const Node* sentinel, std::size_t count) const;
 
  private:
-  static constexpr std::size_t kLevels = 16;  // 4^16 lines before levels run short
+  static constexpr std::size_t kCapacity = SCRIVET_INDEX_CAPACITY;  // items in a block, at most
+  static_assert(kCapacity >= 4, "blocks must hold at least 4 items");
+  // A block splits only when full, and halves keep at least 2 items, so
+  // 40 levels need over 2^40 lines.
+  static constexpr std::size_t kMaxHeight = 40;
 
-  struct Entry {
-    Node* node = nullptr;   // the node this entry stands for
-    Entry* next = nullptr;  // the following entry on this level
-    Entry* down = nullptr;  // this node's entry on the level below; null on level 0
-    std::size_t span = 0;   // lines from node to next's node; 0 without next
+  struct Leaf {
+    std::size_t size = 0;    // nodes in use
+    Node* nodes[kCapacity];  // in document order
   };
 
-  // How many levels a new line's entries take: 0 for three lines in four.
-  std::size_t randomHeight();
+  struct Inner {
+    std::size_t size = 0;          // children in use
+    std::size_t lines[kCapacity];  // nodes under each child
+    void* children[kCapacity];     // Inner blocks, or Leaf blocks one level up from the leaves
+  };
 
-  Entry head[kLevels];                                // the sentinel's entries
-  Entry* path[kLevels] = {};                          // per level, the last entry passed by seek
-  std::size_t pathPosition[kLevels] = {};             // the position of each path entry
-  std::size_t seekPosition = 0;                       // the position the last seek reached
-  std::uint64_t randomState = 0x9E3779B97F4A7C15ULL;  // for randomHeight
+  // Walks from the root to position p, filling in the path.
+  void descend(std::size_t p);
+
+  // Puts child, holding lines nodes split off the end of the block at the
+  // path on the level below, right after that block.
+  void addChild(std::size_t level, void* child, std::size_t lines);
+
+  // Merges or rebalances the underfull block at the path on the level below
+  // level with a neighbour.
+  void refill(std::size_t level);
+
+  // Checks the block and everything under it against the chain from node
+  // on; counts its nodes into lines.
+  bool blockConsistent(const void* block, std::size_t level, const Node*& node,
+                       std::size_t& lines) const;
+
+  static void release(void* block, std::size_t level);
+
+  void* root;              // a Leaf when height is 0, else an Inner
+  std::size_t height = 0;  // inner levels above the leaves
+  std::size_t total = 0;   // nodes indexed: the lines and the sentinel
+
+  // The way to the last position sought: on each inner level (0 just above
+  // the leaves), the block passed and the child taken; then the leaf and
+  // the slot in it.
+  Inner* pathInner[kMaxHeight] = {};
+  std::size_t pathSlot[kMaxHeight] = {};
+  Leaf* pathLeaf = nullptr;
+  std::size_t leafSlot = 0;
+  std::size_t seekPosition = 0;  // the position of the last seek
 };
 
 }  // namespace scrivet
