@@ -194,31 +194,16 @@ void listFind(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * n));
 }
 
-BENCHMARK(listInsertRemove)
-    ->RangeMultiplier(10)
-    ->Range(1000, 1000000)
-    ->UseRealTime()
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK(listInsert)
-    ->RangeMultiplier(10)
-    ->Range(1000, 1000000)
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK(listRemove)
-    ->RangeMultiplier(10)
-    ->Range(1000, 1000000)
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK(listEdit)
-    ->RangeMultiplier(10)
-    ->Range(1000, 1000000)
-    ->UseRealTime()
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK(listFind)
-    ->RangeMultiplier(10)
-    ->Range(1000, 1000000)
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond);
+// Every benchmark runs at 10^3, 10^4, 10^5 and 10^6 lines.
+void atEverySize(benchmark::internal::Benchmark* benchmark) {
+  benchmark->RangeMultiplier(10)->Range(1000, 1000000)->Unit(benchmark::kMicrosecond);
+}
+
+BENCHMARK(listInsertRemove)->Apply(atEverySize)->UseRealTime();
+BENCHMARK(listInsert)->Apply(atEverySize)->UseManualTime();
+BENCHMARK(listRemove)->Apply(atEverySize)->UseManualTime();
+BENCHMARK(listEdit)->Apply(atEverySize)->UseRealTime();
+BENCHMARK(listFind)->Apply(atEverySize)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // The usual console table, followed by the growth of per_op from kSmall
 // to kLarge lines for every benchmark that ran at both sizes.

@@ -11,8 +11,8 @@
 # seeded random numbers: as scrivet commands and as the ed commands that do
 # the same, one for one (insertEnd "t" is $a, insert p "t" is p i, or $a
 # one past the end, delete p is p d, edit p "t" is p c, print is ,n,
-# search "t" is g/t/n, quit is Q). ed stops at its first failing command
-# when it reads a script, so before timing, both programs run every session
+# search "t" is g/t/n, quit is Q). A command that ed cannot carry out would
+# make the race unfair, so before timing, both programs run every session
 # at a small size with a listing at the end, and their outputs must match
 # (ed's tab after a line number read as a blank) line for line.
 set -euo pipefail

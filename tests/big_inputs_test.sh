@@ -6,14 +6,8 @@
 # usage: big_inputs_test.sh SCRIVET SCRIVET_PROMPT
 set -u
 scrivet=$1 prompt=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+# shellcheck source=tests/lib.sh
+source "$(dirname "$0")/lib.sh"
 
 # expect NAME WANT_FILE -- COMMAND...: stdout equal to WANT_FILE, status 0.
 expect() {

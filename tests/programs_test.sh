@@ -5,14 +5,8 @@
 # usage: programs_test.sh SCRIVET SCRIVET_PROMPT SESSIONS_DIR
 set -u
 scrivet=$1 prompt=$2 sessions=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+# shellcheck source=tests/lib.sh
+source "$(dirname "$0")/lib.sh"
 
 # check NAME WANT_STATUS WANT_STDOUT_FILE WANT_STDERR -- COMMAND...
 # Runs COMMAND with the stdin already set up by the caller.
