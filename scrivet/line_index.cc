@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
+#include <vector>
 
 #include "linked_list.h"
 
@@ -31,17 +33,33 @@ LineIndex::LineIndex(Node* sentinel) {
   total = 1;
 }
 
-LineIndex::~LineIndex() { release(root, height); }
-
-// The recursion is as deep as the tree is high: a handful of levels.
-void LineIndex::release(void* block, std::size_t level) {
-  if (level == 0) {
-    delete static_cast<Leaf*>(block);
+LineIndex::~LineIndex() {
+  if (height == 0) {
+    delete static_cast<Leaf*>(root);
     return;
   }
-  auto* inner = static_cast<Inner*>(block);
-  for (std::size_t i = 0; i < inner->size; ++i) release(inner->children[i], level - 1);
-  delete inner;
+  // Depth first, without recursion: the path arrays serve as the stack,
+  // pathInner[level] being the block emptied on that level and
+  // pathSlot[level] its next child.
+  std::size_t level = height - 1;
+  pathInner[level] = static_cast<Inner*>(root);
+  pathSlot[level] = 0;
+  for (;;) {
+    Inner* inner = pathInner[level];
+    if (pathSlot[level] == inner->size) {
+      delete inner;
+      if (++level == height) return;
+      continue;
+    }
+    void* child = inner->children[pathSlot[level]++];
+    if (level == 0) {
+      delete static_cast<Leaf*>(child);
+    } else {
+      --level;
+      pathInner[level] = static_cast<Inner*>(child);
+      pathSlot[level] = 0;
+    }
+  }
 }
 
 void LineIndex::descend(std::size_t p) {
@@ -90,45 +108,42 @@ void LineIndex::linked(Node* node) {
 }
 
 void LineIndex::addChild(std::size_t level, void* child, std::size_t lines) {
-  if (level == height) {  // the root split: grow a new root above it
-    auto* top = new Inner;
-    top->children[0] = root;
-    top->lines[0] = total - lines;
-    top->children[1] = child;
-    top->lines[1] = lines;
-    top->size = 2;
-    root = top;
-    ++height;
-    return;
+  for (; level < height; ++level) {
+    Inner* parent = pathInner[level];
+    const std::size_t slot = pathSlot[level];
+    parent->lines[slot] -= lines;
+    const std::size_t at = slot + 1;
+    if (parent->size < kCapacity) {
+      insertAt(parent->lines, parent->size, at, lines);
+      insertAt(parent->children, parent->size++, at, child);
+      return;
+    }
+    // Inner blocks always split in halves, so that every one but the root
+    // keeps at least two children, and a child that runs low on items
+    // always has a neighbour to merge with.
+    const std::size_t keep = kCapacity / 2;
+    auto* right = new Inner;
+    std::copy(parent->lines + keep, parent->lines + kCapacity, right->lines);
+    std::copy(parent->children + keep, parent->children + kCapacity, right->children);
+    right->size = kCapacity - keep;
+    parent->size = keep;
+    Inner* target = at > keep ? right : parent;
+    const std::size_t targetAt = at > keep ? at - keep : at;
+    insertAt(target->lines, target->size, targetAt, lines);
+    insertAt(target->children, target->size++, targetAt, child);
+    // Now the new right half goes in after parent, one level up.
+    child = right;
+    lines = std::accumulate(right->lines, right->lines + right->size, std::size_t{0});
   }
-  Inner* parent = pathInner[level];
-  const std::size_t slot = pathSlot[level];
-  parent->lines[slot] -= lines;
-  const std::size_t at = slot + 1;
-  if (parent->size < kCapacity) {
-    insertAt(parent->lines, parent->size, at, lines);
-    insertAt(parent->children, parent->size++, at, child);
-    return;
-  }
-  // Inner blocks always split in halves, so that every one but the root
-  // keeps at least two children, and a child that runs low on items always
-  // has a neighbour to merge with.
-  const std::size_t keep = kCapacity / 2;
-  auto* right = new Inner;
-  std::copy(parent->lines + keep, parent->lines + kCapacity, right->lines);
-  std::copy(parent->children + keep, parent->children + kCapacity, right->children);
-  right->size = kCapacity - keep;
-  parent->size = keep;
-  Inner* target = parent;
-  std::size_t targetAt = at;
-  if (at > keep) {
-    target = right;
-    targetAt = at - keep;
-  }
-  insertAt(target->lines, target->size, targetAt, lines);
-  insertAt(target->children, target->size++, targetAt, child);
-  addChild(level + 1, right,
-           std::accumulate(right->lines, right->lines + right->size, std::size_t{0}));
+  // The root split: grow a new root above it.
+  auto* top = new Inner;
+  top->children[0] = root;
+  top->lines[0] = total - lines;
+  top->children[1] = child;
+  top->lines[1] = lines;
+  top->size = 2;
+  root = top;
+  ++height;
 }
 
 void LineIndex::unlinked() {
@@ -140,104 +155,105 @@ void LineIndex::unlinked() {
 }
 
 void LineIndex::refill(std::size_t level) {
-  Inner* parent = pathInner[level];
-  // The underfull child and a neighbour, as left and right.
-  const std::size_t left = pathSlot[level] > 0 ? pathSlot[level] - 1 : 0;
-  const std::size_t right = left + 1;
-  std::size_t& leftLines = parent->lines[left];
-  std::size_t& rightLines = parent->lines[right];
-  if (level == 0) {
-    auto* a = static_cast<Leaf*>(parent->children[left]);
-    auto* b = static_cast<Leaf*>(parent->children[right]);
-    const std::size_t both = a->size + b->size;
-    const std::size_t keep = both <= kCapacity * 3 / 4 ? both : both / 2;  // stays in a
-    if (a->size < keep) {
-      const std::size_t move = keep - a->size;
-      std::copy(b->nodes, b->nodes + move, a->nodes + a->size);
-      std::copy(b->nodes + move, b->nodes + b->size, b->nodes);
-    } else {
-      const std::size_t move = a->size - keep;
-      std::copy_backward(b->nodes, b->nodes + b->size, b->nodes + b->size + move);
-      std::copy(a->nodes + keep, a->nodes + a->size, b->nodes);
-    }
-    a->size = keep;
-    b->size = both - keep;
-    leftLines = a->size;
-    rightLines = b->size;
-  } else {
-    auto* a = static_cast<Inner*>(parent->children[left]);
-    auto* b = static_cast<Inner*>(parent->children[right]);
-    const std::size_t both = a->size + b->size;
-    const std::size_t keep = both <= kCapacity * 3 / 4 ? both : both / 2;
-    if (a->size < keep) {
-      const std::size_t move = keep - a->size;
-      std::copy(b->lines, b->lines + move, a->lines + a->size);
-      std::copy(b->children, b->children + move, a->children + a->size);
-      std::copy(b->lines + move, b->lines + b->size, b->lines);
-      std::copy(b->children + move, b->children + b->size, b->children);
-    } else {
-      const std::size_t move = a->size - keep;
-      std::copy_backward(b->lines, b->lines + b->size, b->lines + b->size + move);
-      std::copy_backward(b->children, b->children + b->size, b->children + b->size + move);
-      std::copy(a->lines + keep, a->lines + a->size, b->lines);
-      std::copy(a->children + keep, a->children + a->size, b->children);
-    }
-    a->size = keep;
-    b->size = both - keep;
-    const std::size_t sum = leftLines + rightLines;
-    leftLines = std::accumulate(a->lines, a->lines + a->size, std::size_t{0});
-    rightLines = sum - leftLines;
-  }
-  if (rightLines == 0) {  // everything went left: drop the empty right block
-    void* empty = parent->children[right];
+  for (;; ++level) {
+    Inner* parent = pathInner[level];
+    // The underfull child and a neighbour, as left and right.
+    const std::size_t left = pathSlot[level] > 0 ? pathSlot[level] - 1 : 0;
+    const std::size_t right = left + 1;
+    std::size_t& leftLines = parent->lines[left];
+    std::size_t& rightLines = parent->lines[right];
     if (level == 0) {
-      delete static_cast<Leaf*>(empty);
+      auto* a = static_cast<Leaf*>(parent->children[left]);
+      auto* b = static_cast<Leaf*>(parent->children[right]);
+      const std::size_t both = a->size + b->size;
+      const std::size_t keep = both <= kCapacity * 3 / 4 ? both : both / 2;  // stays in a
+      if (a->size < keep) {
+        const std::size_t move = keep - a->size;
+        std::copy(b->nodes, b->nodes + move, a->nodes + a->size);
+        std::copy(b->nodes + move, b->nodes + b->size, b->nodes);
+      } else {
+        const std::size_t move = a->size - keep;
+        std::copy_backward(b->nodes, b->nodes + b->size, b->nodes + b->size + move);
+        std::copy(a->nodes + keep, a->nodes + a->size, b->nodes);
+      }
+      a->size = keep;
+      b->size = both - keep;
+      leftLines = a->size;
+      rightLines = b->size;
     } else {
-      delete static_cast<Inner*>(empty);
+      auto* a = static_cast<Inner*>(parent->children[left]);
+      auto* b = static_cast<Inner*>(parent->children[right]);
+      const std::size_t both = a->size + b->size;
+      const std::size_t keep = both <= kCapacity * 3 / 4 ? both : both / 2;
+      if (a->size < keep) {
+        const std::size_t move = keep - a->size;
+        std::copy(b->lines, b->lines + move, a->lines + a->size);
+        std::copy(b->children, b->children + move, a->children + a->size);
+        std::copy(b->lines + move, b->lines + b->size, b->lines);
+        std::copy(b->children + move, b->children + b->size, b->children);
+      } else {
+        const std::size_t move = a->size - keep;
+        std::copy_backward(b->lines, b->lines + b->size, b->lines + b->size + move);
+        std::copy_backward(b->children, b->children + b->size, b->children + b->size + move);
+        std::copy(a->lines + keep, a->lines + a->size, b->lines);
+        std::copy(a->children + keep, a->children + a->size, b->children);
+      }
+      a->size = keep;
+      b->size = both - keep;
+      const std::size_t sum = leftLines + rightLines;
+      leftLines = std::accumulate(a->lines, a->lines + a->size, std::size_t{0});
+      rightLines = sum - leftLines;
     }
-    eraseAt(parent->lines, parent->size, right);
-    eraseAt(parent->children, parent->size--, right);
-  }
-  if (level + 1 == height) {  // parent is the root
-    if (parent->size == 1) {
-      root = parent->children[0];
-      delete parent;
-      --height;
+    if (rightLines == 0) {  // everything went left: drop the empty right block
+      void* empty = parent->children[right];
+      if (level == 0) {
+        delete static_cast<Leaf*>(empty);
+      } else {
+        delete static_cast<Inner*>(empty);
+      }
+      eraseAt(parent->lines, parent->size, right);
+      eraseAt(parent->children, parent->size--, right);
     }
-  } else if (parent->size < std::max<std::size_t>(2, kCapacity / 4)) {
-    refill(level + 1);
-  }
-}
-
-bool LineIndex::blockConsistent(const void* block, std::size_t level, const Node*& node,
-                                std::size_t& lines) const {
-  if (level == 0) {
-    const auto* leaf = static_cast<const Leaf*>(block);
-    if (leaf->size == 0 || leaf->size > kCapacity) return false;
-    for (std::size_t i = 0; i < leaf->size; ++i) {
-      if (node == nullptr || leaf->nodes[i] != node) return false;
-      node = node->next;
+    if (level + 1 == height) {  // parent is the root
+      if (parent->size == 1) {
+        root = parent->children[0];
+        delete parent;
+        --height;
+      }
+      return;
     }
-    lines = leaf->size;
-    return true;
+    if (parent->size >= std::max<std::size_t>(2, kCapacity / 4)) return;
   }
-  const auto* inner = static_cast<const Inner*>(block);
-  if (inner->size < 2 || inner->size > kCapacity) return false;
-  lines = 0;
-  for (std::size_t i = 0; i < inner->size; ++i) {
-    std::size_t under = 0;
-    if (!blockConsistent(inner->children[i], level - 1, node, under)) return false;
-    if (under != inner->lines[i]) return false;
-    lines += under;
-  }
-  return true;
 }
 
 bool LineIndex::consistentWith(const Node* sentinel, std::size_t count) const {
   if (total != count + 1 || height > kMaxHeight) return false;
+  // Level by level from the root: each block with the number of nodes its
+  // parent says lie under it.
+  std::vector<std::pair<const void*, std::size_t>> blocks{{root, total}};
+  for (std::size_t level = height; level > 0; --level) {
+    std::vector<std::pair<const void*, std::size_t>> below;
+    for (const auto& [block, lines] : blocks) {
+      const auto* inner = static_cast<const Inner*>(block);
+      if (inner->size < 2 || inner->size > kCapacity) return false;
+      std::size_t sum = 0;
+      for (std::size_t i = 0; i < inner->size; ++i) {
+        below.emplace_back(inner->children[i], inner->lines[i]);
+        sum += inner->lines[i];
+      }
+      if (sum != lines) return false;
+    }
+    blocks = std::move(below);
+  }
   const Node* node = sentinel;
-  std::size_t lines = 0;
-  return blockConsistent(root, height, node, lines) && node == nullptr && lines == total;
+  for (const auto& [block, lines] : blocks) {
+    const auto* leaf = static_cast<const Leaf*>(block);
+    if (leaf->size == 0 || leaf->size > kCapacity || leaf->size != lines) return false;
+    for (std::size_t i = 0; i < leaf->size; ++i, node = node->next) {
+      if (node == nullptr || leaf->nodes[i] != node) return false;
+    }
+  }
+  return node == nullptr;
 }
 
 }  // namespace scrivet

@@ -81,19 +81,13 @@ class LineIndex {
   void descend(std::size_t p);
 
   // Puts child, holding lines nodes split off the end of the block at the
-  // path on the level below, right after that block.
+  // path on the level below, right after that block; splits full blocks on
+  // the way up, and the root into a new root.
   void addChild(std::size_t level, void* child, std::size_t lines);
 
   // Merges or rebalances the underfull block at the path on the level below
-  // level with a neighbour.
+  // level with a neighbour, and goes on up while a parent runs low in turn.
   void refill(std::size_t level);
-
-  // Checks the block and everything under it against the chain from node
-  // on; counts its nodes into lines.
-  bool blockConsistent(const void* block, std::size_t level, const Node*& node,
-                       std::size_t& lines) const;
-
-  static void release(void* block, std::size_t level);
 
   void* root;              // a Leaf when height is 0, else an Inner
   std::size_t height = 0;  // inner levels above the leaves
