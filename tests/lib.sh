@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the test scripts: a scratch folder $work, removed on exit, and
 # fail, which reports a failure and counts it in $failures.
 work=$(mktemp -d)

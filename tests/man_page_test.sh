@@ -42,7 +42,7 @@ fi
 
 # Plain text: no overstriking, and no hyphenation, so every word is whole.
 render() {
-  groff -man -Tascii -P-cbou -rHY=0 "$@" "$page" 2>/dev/null
+  groff -man -Tascii -P-cbou -rHY=0 "$page" 2>/dev/null
 }
 render >"$work/page.txt"
 # Text between a section heading and the next; headings start in column 1.
@@ -78,13 +78,13 @@ run_example() {
   fi
 }
 indent='           '
-command= state=none
+command='' state=none
 while IFS= read -r line; do
   if [[ $line == "$indent\$ "* ]]; then
     [[ $state != none ]] && run_example
     command=${line#"$indent\$ "}
     : >"$work/want"
-    state=command
+    state='command'
     [[ $line == *\\ ]] || state=output
   elif [[ $state == command ]]; then
     command+=$'\n'$line

@@ -14,7 +14,6 @@ packages=(
   dpkg-dev                   # make package (dpkg-shlibdeps)
   libbenchmark-dev ed time   # make bench, make stress
 )
-packages=($(printf '%s\n' "${packages[@]}" | grep -v '^#'))
 
 installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'
