@@ -100,6 +100,29 @@ TEST(LinkedList, FindReportsLinesOnceInOrderAndNeverTheSentinel) {
   EXPECT_EQ(std::string("4 nul\0byte\n", 11), found(list, std::string("\0", 1)));
 }
 
+// Appends just past the point where the index's full root block splits, so
+// that the newest block holds a few lines only, then takes lines off the
+// end, emptying the newest blocks first, and off the front; the index must
+// match the chain after every step.
+TEST(LinkedList, IndexFollowsAppendsAndRemovalsAtBothEnds) {
+  constexpr int kLines = 64 * 64 + 4;  // 64 full blocks of 64, the sentinel included, and 5
+  LinkedList list;
+  for (int i = 1; i <= kLines; ++i) list.push(std::to_string(i));
+  ASSERT_TRUE(list.invariantsHold());
+  for (int i = kLines; i > kLines - 200; --i) {
+    list.remove(i);
+    ASSERT_TRUE(list.invariantsHold()) << "after removing line " << i;
+  }
+  for (int i = 0; i < 200; ++i) {
+    list.remove(1);
+    ASSERT_TRUE(list.invariantsHold()) << "after removing line 1, time " << i;
+  }
+  list.edit(1, "first");
+  list.edit(static_cast<int>(list.size()), "last");
+  EXPECT_EQ("1 first\n", found(list, "first"));
+  EXPECT_EQ("3700 last\n", found(list, "last"));
+}
+
 TEST(LinkedList, AMillionLinesAreListedAndReleasedWithoutRecursion) {
   constexpr int kLines = 1000000;
   std::ostringstream out;
