@@ -116,64 +116,57 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// A document of n lines, random line numbers, and texts to put in.
+struct Workload {
+  explicit Workload(std::size_t n) : texts(newTexts(n)) { fill(document, n); }
+
+  // The next text, round the kTexts in turn.
+  const std::string& text() { return texts[next++ % kTexts]; }
+
+  LinkedList document;
+  Draws draws;
+  std::vector<std::string> texts;
+  std::size_t next = 0;
+};
+
 void listInsertRemove(benchmark::State& state) {
   const auto n = static_cast<std::size_t>(state.range(0));
-  LinkedList document;
-  fill(document, n);
-  Draws draws;
-  const std::vector<std::string> texts = newTexts(n);
-  std::size_t text = 0;
+  Workload work(n);
   for (auto _ : state) {
-    document.insert(draws.lineIn(n + 1), texts[text++ % kTexts]);
-    document.remove(draws.lineIn(n + 1));
+    work.document.insert(work.draws.lineIn(n + 1), work.text());
+    work.document.remove(work.draws.lineIn(n + 1));
   }
   countOps(state, 2);
 }
 
 void listInsert(benchmark::State& state) {
-  const auto n = static_cast<std::size_t>(state.range(0));
-  LinkedList document;
-  fill(document, n);
-  Draws draws;
-  const std::vector<std::string> texts = newTexts(n);
-  std::size_t text = 0;
+  Workload work(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < kBatch; ++i) {
-      document.insert(draws.lineIn(document.size() + 1), texts[text++ % kTexts]);
-    }
+    for (int i = 0; i < kBatch; ++i)
+      work.document.insert(work.draws.lineIn(work.document.size() + 1), work.text());
     state.SetIterationTime(secondsSince(start));
-    for (int i = 0; i < kBatch; ++i) document.remove(draws.lineIn(document.size()));
+    for (int i = 0; i < kBatch; ++i) work.document.remove(work.draws.lineIn(work.document.size()));
   }
   countOps(state, kBatch);
 }
 
 void listRemove(benchmark::State& state) {
-  const auto n = static_cast<std::size_t>(state.range(0));
-  LinkedList document;
-  fill(document, n);
-  Draws draws;
-  const std::vector<std::string> texts = newTexts(n);
-  std::size_t text = 0;
+  Workload work(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < kBatch; ++i) document.remove(draws.lineIn(document.size()));
+    for (int i = 0; i < kBatch; ++i) work.document.remove(work.draws.lineIn(work.document.size()));
     state.SetIterationTime(secondsSince(start));
-    for (int i = 0; i < kBatch; ++i) {
-      document.insert(draws.lineIn(document.size() + 1), texts[text++ % kTexts]);
-    }
+    for (int i = 0; i < kBatch; ++i)
+      work.document.insert(work.draws.lineIn(work.document.size() + 1), work.text());
   }
   countOps(state, kBatch);
 }
 
 void listEdit(benchmark::State& state) {
   const auto n = static_cast<std::size_t>(state.range(0));
-  LinkedList document;
-  fill(document, n);
-  Draws draws;
-  const std::vector<std::string> texts = newTexts(n);
-  std::size_t text = 0;
-  for (auto _ : state) document.edit(draws.lineIn(n), texts[text++ % kTexts]);
+  Workload work(n);
+  for (auto _ : state) work.document.edit(work.draws.lineIn(n), work.text());
   countOps(state, 1);
 }
 

@@ -23,6 +23,15 @@ void eraseAt(T* items, std::size_t size, std::size_t at) {
   std::copy(items + at + 1, items + size, items + at);
 }
 
+// Asks the processor to start loading what address points at; only a hint.
+void prefetch(const void* address) {
+#if defined(__GNUC__)
+  __builtin_prefetch(address);
+#else
+  (void)address;
+#endif
+}
+
 }  // namespace
 
 LineIndex::LineIndex(Node* sentinel) {
@@ -79,6 +88,8 @@ void LineIndex::descend(std::size_t p) {
 Node* LineIndex::seek(std::size_t p) {
   descend(p);
   seekPosition = p;
+  // A removal reads the following node next: start loading it now.
+  if (leafSlot + 1 < pathLeaf->size) prefetch(pathLeaf->nodes[leafSlot + 1]);
   return pathLeaf->nodes[leafSlot];
 }
 
@@ -147,7 +158,12 @@ void LineIndex::addChild(std::size_t level, void* child, std::size_t lines) {
 }
 
 void LineIndex::unlinked() {
-  descend(seekPosition + 1);
+  // The line after the one sought is mostly in the same leaf.
+  if (leafSlot + 1 < pathLeaf->size) {
+    ++leafSlot;
+  } else {
+    descend(seekPosition + 1);
+  }
   for (std::size_t level = 0; level < height; ++level) --pathInner[level]->lines[pathSlot[level]];
   --total;
   eraseAt(pathLeaf->nodes, pathLeaf->size--, leafSlot);
