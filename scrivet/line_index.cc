@@ -23,6 +23,22 @@ void eraseAt(T* items, std::size_t size, std::size_t at) {
   std::copy(items + at + 1, items + size, items + at);
 }
 
+// Moves items between the neighbouring blocks' arrays a (aSize items) and
+// b (bSize items), keeping their order, so that a holds the first keep of
+// them and b the rest.
+template <typename T>
+void shareOut(T* a, std::size_t aSize, T* b, std::size_t bSize, std::size_t keep) {
+  if (aSize < keep) {
+    const std::size_t move = keep - aSize;
+    std::copy(b, b + move, a + aSize);
+    std::copy(b + move, b + bSize, b);
+  } else {
+    const std::size_t move = aSize - keep;
+    std::copy_backward(b, b + bSize, b + bSize + move);
+    std::copy(a + keep, a + aSize, b);
+  }
+}
+
 // Asks the processor to start loading what address points at; only a hint.
 void prefetch(const void* address) {
 #if defined(__GNUC__)
@@ -178,20 +194,17 @@ void LineIndex::refill(std::size_t level) {
     const std::size_t right = left + 1;
     std::size_t& leftLines = parent->lines[left];
     std::size_t& rightLines = parent->lines[right];
+    // Both into the left block when they fit in three quarters of one,
+    // else half each.
+    const auto keepLeft = [](std::size_t both) {
+      return both <= kCapacity * 3 / 4 ? both : both / 2;
+    };
     if (level == 0) {
       auto* a = static_cast<Leaf*>(parent->children[left]);
       auto* b = static_cast<Leaf*>(parent->children[right]);
       const std::size_t both = a->size + b->size;
-      const std::size_t keep = both <= kCapacity * 3 / 4 ? both : both / 2;  // stays in a
-      if (a->size < keep) {
-        const std::size_t move = keep - a->size;
-        std::copy(b->nodes, b->nodes + move, a->nodes + a->size);
-        std::copy(b->nodes + move, b->nodes + b->size, b->nodes);
-      } else {
-        const std::size_t move = a->size - keep;
-        std::copy_backward(b->nodes, b->nodes + b->size, b->nodes + b->size + move);
-        std::copy(a->nodes + keep, a->nodes + a->size, b->nodes);
-      }
+      const std::size_t keep = keepLeft(both);
+      shareOut(a->nodes, a->size, b->nodes, b->size, keep);
       a->size = keep;
       b->size = both - keep;
       leftLines = a->size;
@@ -200,20 +213,9 @@ void LineIndex::refill(std::size_t level) {
       auto* a = static_cast<Inner*>(parent->children[left]);
       auto* b = static_cast<Inner*>(parent->children[right]);
       const std::size_t both = a->size + b->size;
-      const std::size_t keep = both <= kCapacity * 3 / 4 ? both : both / 2;
-      if (a->size < keep) {
-        const std::size_t move = keep - a->size;
-        std::copy(b->lines, b->lines + move, a->lines + a->size);
-        std::copy(b->children, b->children + move, a->children + a->size);
-        std::copy(b->lines + move, b->lines + b->size, b->lines);
-        std::copy(b->children + move, b->children + b->size, b->children);
-      } else {
-        const std::size_t move = a->size - keep;
-        std::copy_backward(b->lines, b->lines + b->size, b->lines + b->size + move);
-        std::copy_backward(b->children, b->children + b->size, b->children + b->size + move);
-        std::copy(a->lines + keep, a->lines + a->size, b->lines);
-        std::copy(a->children + keep, a->children + a->size, b->children);
-      }
+      const std::size_t keep = keepLeft(both);
+      shareOut(a->lines, a->size, b->lines, b->size, keep);
+      shareOut(a->children, a->size, b->children, b->size, keep);
       a->size = keep;
       b->size = both - keep;
       const std::size_t sum = leftLines + rightLines;

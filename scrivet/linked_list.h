@@ -28,7 +28,7 @@ struct Node {
 //   - The list owns every node; a removed line is released at once, and the
 //     destructor releases the rest without recursion.
 //   - index knows every line's position (see LineIndex), so insert, remove
-//     and edit find their line in O(log n) expected time; push is O(log n)
+//     and edit find their line in O(log n) time at worst; push is O(log n)
 //     too, along the index's right edge.
 //
 // Line numbers outside the document never fail: the operation changes
