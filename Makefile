@@ -31,8 +31,7 @@ define need
 endef
 
 .PHONY: all build run run-prompt test build-gcc build-clang sanitize fuzz stress \
-        format-check lint deps bench clean
-.PHONY: install package package-check
+        format-check lint deps bench install package package-check clean
 
 all: build
 

@@ -45,15 +45,9 @@ awk -v n=$lines 'BEGIN {
 expect "scrivet-prompt, a million entries" "$work/million-prompt.out" -- \
   "$prompt" <"$work/million-prompt.in"
 
-# 64 MiB of every byte value but newline and double quote, built by doubling
-# a block of the 254 allowed values.
-for ((b = 0; b < 256; b++)); do
-  ((b == 10 || b == 34)) || printf "\\$(printf '%03o' "$b")"
-done >"$work/block"
-((size = $(wc -c <"$work/block"))) && ((size == 254)) || fail "byte block has $size bytes"
-for ((i = 0; i < 18; i++)); do
-  cat "$work/block" "$work/block" >"$work/double" && mv "$work/double" "$work/block"
-done
+# 64 MiB of every byte value but newline and double quote.
+quotable_bytes "$work/block" 18
+((size = $(wc -c <"$work/block"))) && ((size == 254 << 18)) || fail "byte block has $size bytes"
 head -c $((64 << 20)) "$work/block" >"$work/payload"
 
 { printf 'insertEnd "'; cat "$work/payload"; printf '"\nprint\n'; } >"$work/wide.in"

@@ -6,8 +6,8 @@
 # usage: stress.sh SCRIVET
 set -euo pipefail
 scrivet=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=tests/lib.sh
+source "$(dirname "$0")/lib.sh"
 
 # timed LABEL COMMAND...: runs COMMAND, then reports its time and peak memory.
 timed() {
@@ -21,10 +21,7 @@ timed() {
 }
 
 # The text: every byte value but newline and double quote, 16 times over.
-for ((b = 0; b < 256; b++)); do
-  ((b == 10 || b == 34)) || printf "\\$(printf '%03o' "$b")"
-done >"$work/block"
-for ((i = 0; i < 4; i++)); do cat "$work/block" "$work/block" >"$work/x" && mv "$work/x" "$work/block"; done
+quotable_bytes "$work/block" 4
 
 filler=$(((1 << 31) + 4096))  # bytes before the opening quote
 {
