@@ -1,6 +1,8 @@
 #include "line_index.h"
 
 #include <algorithm>
+#include <cassert>
+#include <memory>
 #include <numeric>
 #include <utility>
 #include <vector>
@@ -50,228 +52,325 @@ void prefetch(const void* address) {
 
 }  // namespace
 
+// The blocks that one insertion may need, allocated before it changes
+// anything: a leaf, and as many inner blocks as it will split or add.
+class LineIndex::Spares {
+ public:
+  explicit Spares(std::size_t innerBlocks)
+      : leafBlock(std::make_unique<Leaf>()), count(innerBlocks) {
+    for (std::size_t i = 0; i < count; ++i) innerBlock[i] = std::make_unique<Inner>();
+  }
+
+  Leaf* leaf() { return leafBlock.release(); }
+
+  Inner* inner() {
+    assert(count > 0);
+    return innerBlock[--count].release();
+  }
+
+ private:
+  std::unique_ptr<Leaf> leafBlock;
+  std::unique_ptr<Inner> innerBlock[kMaxHeight + 1];
+  std::size_t count;  // inner blocks not yet handed out
+};
+
 LineIndex::LineIndex(Node* sentinel) {
   auto* leaf = new Leaf;
   leaf->nodes[0] = sentinel;
-  leaf->size = 1;
-  root = leaf;
-  total = 1;
+  leaf->header.size = 1;
+  root = &leaf->header;
+  leaves = 1;
 }
 
 LineIndex::~LineIndex() {
+  // Depth first, without recursion: a path serves as the stack, with the
+  // block being emptied on each level and its next child.
   if (height == 0) {
-    delete static_cast<Leaf*>(root);
+    release(root);
     return;
   }
-  // Depth first, without recursion: the path arrays serve as the stack,
-  // pathInner[level] being the block emptied on that level and
-  // pathSlot[level] its next child.
+  Path path;
   std::size_t level = height - 1;
-  pathInner[level] = static_cast<Inner*>(root);
-  pathSlot[level] = 0;
+  path.inner[level] = asInner(root);
+  path.slot[level] = 0;
   for (;;) {
-    Inner* inner = pathInner[level];
-    if (pathSlot[level] == inner->size) {
-      delete inner;
+    Inner* inner = path.inner[level];
+    if (path.slot[level] == inner->header.size) {
+      release(&inner->header);
       if (++level == height) return;
       continue;
     }
-    void* child = inner->children[pathSlot[level]++];
+    Block* child = inner->children[path.slot[level]++];
     if (level == 0) {
-      delete static_cast<Leaf*>(child);
+      release(child);
     } else {
       --level;
-      pathInner[level] = static_cast<Inner*>(child);
-      pathSlot[level] = 0;
+      path.inner[level] = asInner(child);
+      path.slot[level] = 0;
     }
   }
 }
 
-void LineIndex::descend(std::size_t p) {
-  void* block = root;
+LineIndex::Leaf* LineIndex::asLeaf(Block* block) {
+  assert(block->leaf);
+  return reinterpret_cast<Leaf*>(block);  // the header is a Leaf's first member
+}
+
+LineIndex::Inner* LineIndex::asInner(Block* block) {
+  assert(!block->leaf);
+  return reinterpret_cast<Inner*>(block);  // the header is an Inner's first member
+}
+
+const LineIndex::Leaf* LineIndex::asLeaf(const Block* block) {
+  assert(block->leaf);
+  return reinterpret_cast<const Leaf*>(block);
+}
+
+const LineIndex::Inner* LineIndex::asInner(const Block* block) {
+  assert(!block->leaf);
+  return reinterpret_cast<const Inner*>(block);
+}
+
+void LineIndex::release(Block* block) {
+  if (block->leaf) {
+    delete asLeaf(block);
+    --leaves;
+  } else {
+    delete asInner(block);
+    --inners;
+  }
+}
+
+void LineIndex::descend(std::size_t p, Path& path) const {
+  assert(p < total);
+  Block* block = root;
+  bool last = true;
   for (std::size_t level = height; level-- > 0;) {
-    auto* inner = static_cast<Inner*>(block);
+    Inner* inner = asInner(block);
     std::size_t i = 0;
     while (p >= inner->lines[i]) p -= inner->lines[i++];
-    pathInner[level] = inner;
-    pathSlot[level] = i;
+    assert(i < inner->header.size);
+    path.inner[level] = inner;
+    path.slot[level] = i;
+    last = last && i + 1 == inner->header.size;
     block = inner->children[i];
   }
-  pathLeaf = static_cast<Leaf*>(block);
-  leafSlot = p;
+  path.leaf = asLeaf(block);
+  path.at = p;
+  path.lastLeaf = last;
 }
 
-Node* LineIndex::seek(std::size_t p) {
-  descend(p);
-  seekPosition = p;
-  // A removal reads the following node next: start loading it now.
-  if (leafSlot + 1 < pathLeaf->size) prefetch(pathLeaf->nodes[leafSlot + 1]);
-  return pathLeaf->nodes[leafSlot];
+Node* LineIndex::at(std::size_t p) const {
+  Path path;
+  descend(p, path);
+  return path.leaf->nodes[path.at];
 }
 
-void LineIndex::linked(Node* node) {
-  for (std::size_t level = 0; level < height; ++level) ++pathInner[level]->lines[pathSlot[level]];
-  ++total;
-  Leaf* leaf = pathLeaf;
-  const std::size_t at = leafSlot + 1;
-  if (leaf->size < kCapacity) {
-    insertAt(leaf->nodes, leaf->size++, at, node);
+Node* LineIndex::insert(std::size_t p, Node* node) {
+  assert(p >= 1 && p <= total);
+  Path path;
+  descend(p - 1, path);
+  Node* before = path.leaf->nodes[path.at];
+  place(path, node);
+  return before;
+}
+
+void LineIndex::append(Node* node) {
+  // Down the right edge: the last child on every level, no counts to read.
+  Path path;
+  Block* block = root;
+  for (std::size_t level = height; level-- > 0;) {
+    Inner* inner = asInner(block);
+    path.inner[level] = inner;
+    path.slot[level] = inner->header.size - 1;
+    block = inner->children[path.slot[level]];
+  }
+  path.leaf = asLeaf(block);
+  path.at = path.leaf->header.size - 1;
+  path.lastLeaf = true;
+  place(path, node);
+}
+
+void LineIndex::place(Path& path, Node* node) {
+  Leaf* leaf = path.leaf;
+  const std::size_t at = path.at + 1;
+  if (leaf->header.size < kCapacity) {
+    insertAt(leaf->nodes, leaf->header.size++, at, node);
+    for (std::size_t level = 0; level < height; ++level)
+      ++path.inner[level]->lines[path.slot[level]];
+    ++total;
     return;
   }
-  // Split a full leaf in halves; at its very end, as appends do, start a
-  // new leaf instead, so that a document built by appending fills its
-  // leaves.
-  const std::size_t keep = at == kCapacity ? kCapacity : kCapacity / 2;
-  auto* right = new Leaf;
+  // The leaf is full. Every full inner block above it splits too, and when
+  // they all do, a new root grows: allocate those blocks first.
+  std::size_t full = 0;
+  while (full < height && path.inner[full]->header.size == kCapacity) ++full;
+  Spares spares(full == height ? full + 1 : full);
+  for (std::size_t level = 0; level < height; ++level) ++path.inner[level]->lines[path.slot[level]];
+  ++total;
+  // At the document's end a new leaf starts with the node alone, so that
+  // appends fill their leaves; anywhere else the leaf splits in halves.
+  const bool atEnd = path.lastLeaf && at == kCapacity;
+  const std::size_t keep = atEnd ? kCapacity : kCapacity / 2;
+  Leaf* right = spares.leaf();
+  ++leaves;
   std::copy(leaf->nodes + keep, leaf->nodes + kCapacity, right->nodes);
-  right->size = kCapacity - keep;
-  leaf->size = keep;
-  if (at > keep || at == kCapacity) {
-    insertAt(right->nodes, right->size++, at - keep, node);
+  right->header.size = static_cast<std::uint32_t>(kCapacity - keep);
+  leaf->header.size = static_cast<std::uint32_t>(keep);
+  if (atEnd || at > keep) {
+    insertAt(right->nodes, right->header.size++, at - keep, node);
   } else {
-    insertAt(leaf->nodes, leaf->size++, at, node);
+    insertAt(leaf->nodes, leaf->header.size++, at, node);
   }
-  addChild(0, right, right->size);
+  addChild(path, 0, &right->header, right->header.size, spares);
 }
 
-void LineIndex::addChild(std::size_t level, void* child, std::size_t lines) {
+void LineIndex::addChild(Path& path, std::size_t level, Block* child, std::size_t lines,
+                         Spares& spares) {
   for (; level < height; ++level) {
-    Inner* parent = pathInner[level];
-    const std::size_t slot = pathSlot[level];
+    Inner* parent = path.inner[level];
+    const std::size_t slot = path.slot[level];
     parent->lines[slot] -= lines;
     const std::size_t at = slot + 1;
-    if (parent->size < kCapacity) {
-      insertAt(parent->lines, parent->size, at, lines);
-      insertAt(parent->children, parent->size++, at, child);
+    if (parent->header.size < kCapacity) {
+      insertAt(parent->lines, parent->header.size, at, lines);
+      insertAt(parent->children, parent->header.size++, at, child);
       return;
     }
     // Inner blocks always split in halves, so that every one but the root
-    // keeps at least two children, and a child that runs low on items
-    // always has a neighbour to merge with.
-    const std::size_t keep = kCapacity / 2;
-    auto* right = new Inner;
+    // keeps at least kMinChildren children.
+    constexpr std::size_t keep = kCapacity / 2;
+    Inner* right = spares.inner();
+    ++inners;
     std::copy(parent->lines + keep, parent->lines + kCapacity, right->lines);
     std::copy(parent->children + keep, parent->children + kCapacity, right->children);
-    right->size = kCapacity - keep;
-    parent->size = keep;
+    right->header.size = static_cast<std::uint32_t>(kCapacity - keep);
+    parent->header.size = static_cast<std::uint32_t>(keep);
     Inner* target = at > keep ? right : parent;
     const std::size_t targetAt = at > keep ? at - keep : at;
-    insertAt(target->lines, target->size, targetAt, lines);
-    insertAt(target->children, target->size++, targetAt, child);
+    insertAt(target->lines, target->header.size, targetAt, lines);
+    insertAt(target->children, target->header.size++, targetAt, child);
     // Now the new right half goes in after parent, one level up.
-    child = right;
-    lines = std::accumulate(right->lines, right->lines + right->size, std::size_t{0});
+    child = &right->header;
+    lines = std::accumulate(right->lines, right->lines + right->header.size, std::size_t{0});
   }
   // The root split: grow a new root above it.
-  auto* top = new Inner;
+  assert(height + 1 < kMaxHeight);
+  Inner* top = spares.inner();
+  ++inners;
   top->children[0] = root;
   top->lines[0] = total - lines;
   top->children[1] = child;
   top->lines[1] = lines;
-  top->size = 2;
-  root = top;
+  top->header.size = 2;
+  root = &top->header;
   ++height;
 }
 
-void LineIndex::unlinked() {
-  // The line after the one sought is mostly in the same leaf.
-  if (leafSlot + 1 < pathLeaf->size) {
-    ++leafSlot;
+Node* LineIndex::remove(std::size_t p) {
+  assert(p >= 1 && p < total);
+  Path path;
+  descend(p - 1, path);
+  Node* before = path.leaf->nodes[path.at];
+  // The node at p is mostly in the same leaf as the one before it.
+  if (path.at + 1 < path.leaf->header.size) {
+    ++path.at;
   } else {
-    descend(seekPosition + 1);
+    descend(p, path);
   }
-  for (std::size_t level = 0; level < height; ++level) --pathInner[level]->lines[pathSlot[level]];
+  // The caller reads the removed node next: start loading it now.
+  prefetch(path.leaf->nodes[path.at]);
+  for (std::size_t level = 0; level < height; ++level) --path.inner[level]->lines[path.slot[level]];
   --total;
-  eraseAt(pathLeaf->nodes, pathLeaf->size--, leafSlot);
-  if (height > 0 && pathLeaf->size < kCapacity / 4) refill(0);
+  Leaf* leaf = path.leaf;
+  eraseAt(leaf->nodes, leaf->header.size--, path.at);
+  if (height > 0 && leaf->header.size < kQuarter) refill(path, 0);
+  return before;
 }
 
-void LineIndex::refill(std::size_t level) {
+void LineIndex::refill(Path& path, std::size_t level) {
   for (;; ++level) {
-    Inner* parent = pathInner[level];
+    Inner* parent = path.inner[level];
     // The underfull child and a neighbour, as left and right.
-    const std::size_t left = pathSlot[level] > 0 ? pathSlot[level] - 1 : 0;
+    const std::size_t left = path.slot[level] > 0 ? path.slot[level] - 1 : 0;
     const std::size_t right = left + 1;
     std::size_t& leftLines = parent->lines[left];
     std::size_t& rightLines = parent->lines[right];
+    Block* a = parent->children[left];
+    Block* b = parent->children[right];
     // Both into the left block when they fit in three quarters of one,
     // else half each.
-    const auto keepLeft = [](std::size_t both) {
-      return both <= kCapacity * 3 / 4 ? both : both / 2;
-    };
+    const std::size_t both = a->size + b->size;
+    const std::size_t keep = both <= kCapacity * 3 / 4 ? both : both / 2;
     if (level == 0) {
-      auto* a = static_cast<Leaf*>(parent->children[left]);
-      auto* b = static_cast<Leaf*>(parent->children[right]);
-      const std::size_t both = a->size + b->size;
-      const std::size_t keep = keepLeft(both);
-      shareOut(a->nodes, a->size, b->nodes, b->size, keep);
-      a->size = keep;
-      b->size = both - keep;
-      leftLines = a->size;
-      rightLines = b->size;
+      shareOut(asLeaf(a)->nodes, a->size, asLeaf(b)->nodes, b->size, keep);
+      leftLines = keep;
+      rightLines = both - keep;
     } else {
-      auto* a = static_cast<Inner*>(parent->children[left]);
-      auto* b = static_cast<Inner*>(parent->children[right]);
-      const std::size_t both = a->size + b->size;
-      const std::size_t keep = keepLeft(both);
-      shareOut(a->lines, a->size, b->lines, b->size, keep);
-      shareOut(a->children, a->size, b->children, b->size, keep);
-      a->size = keep;
-      b->size = both - keep;
+      Inner* innerA = asInner(a);
+      Inner* innerB = asInner(b);
+      shareOut(innerA->lines, a->size, innerB->lines, b->size, keep);
+      shareOut(innerA->children, a->size, innerB->children, b->size, keep);
       const std::size_t sum = leftLines + rightLines;
-      leftLines = std::accumulate(a->lines, a->lines + a->size, std::size_t{0});
+      leftLines = std::accumulate(innerA->lines, innerA->lines + keep, std::size_t{0});
       rightLines = sum - leftLines;
     }
-    if (rightLines == 0) {  // everything went left: drop the empty right block
-      void* empty = parent->children[right];
-      if (level == 0) {
-        delete static_cast<Leaf*>(empty);
-      } else {
-        delete static_cast<Inner*>(empty);
-      }
-      eraseAt(parent->lines, parent->size, right);
-      eraseAt(parent->children, parent->size--, right);
+    a->size = static_cast<std::uint32_t>(keep);
+    b->size = static_cast<std::uint32_t>(both - keep);
+    if (b->size == 0) {  // everything went left: drop the empty right block
+      release(b);
+      eraseAt(parent->lines, parent->header.size, right);
+      eraseAt(parent->children, parent->header.size--, right);
     }
     if (level + 1 == height) {  // parent is the root
-      if (parent->size == 1) {
+      if (parent->header.size == 1) {
         root = parent->children[0];
-        delete parent;
+        release(&parent->header);
         --height;
       }
       return;
     }
-    if (parent->size >= std::max<std::size_t>(2, kCapacity / 4)) return;
+    if (parent->header.size >= kMinChildren) return;
   }
 }
 
+std::size_t LineIndex::bytes() const { return leaves * sizeof(Leaf) + inners * sizeof(Inner); }
+
 bool LineIndex::consistentWith(const Node* sentinel, std::size_t count) const {
-  if (total != count + 1 || height > kMaxHeight) return false;
+  if (total != count + 1 || height >= kMaxHeight) return false;
   // Level by level from the root: each block with the number of nodes its
   // parent says lie under it.
-  std::vector<std::pair<const void*, std::size_t>> blocks{{root, total}};
+  std::vector<std::pair<const Block*, std::size_t>> blocks{{root, total}};
+  std::size_t innerBlocks = 0;
   for (std::size_t level = height; level > 0; --level) {
-    std::vector<std::pair<const void*, std::size_t>> below;
+    std::vector<std::pair<const Block*, std::size_t>> below;
     for (const auto& [block, lines] : blocks) {
-      const auto* inner = static_cast<const Inner*>(block);
-      if (inner->size < 2 || inner->size > kCapacity) return false;
+      const std::size_t least = block == root ? 2 : kMinChildren;
+      if (block->leaf || block->size < least || block->size > kCapacity) return false;
+      const Inner* inner = asInner(block);
       std::size_t sum = 0;
-      for (std::size_t i = 0; i < inner->size; ++i) {
+      for (std::size_t i = 0; i < block->size; ++i) {
         below.emplace_back(inner->children[i], inner->lines[i]);
         sum += inner->lines[i];
       }
       if (sum != lines) return false;
+      ++innerBlocks;
     }
     blocks = std::move(below);
   }
   const Node* node = sentinel;
-  for (const auto& [block, lines] : blocks) {
-    const auto* leaf = static_cast<const Leaf*>(block);
-    if (leaf->size == 0 || leaf->size > kCapacity || leaf->size != lines) return false;
-    for (std::size_t i = 0; i < leaf->size; ++i, node = node->next) {
-      if (node == nullptr || leaf->nodes[i] != node) return false;
+  for (std::size_t i = 0; i < blocks.size(); ++i) {
+    const auto& [block, lines] = blocks[i];
+    const std::size_t least = i + 1 == blocks.size() ? 1 : kQuarter;
+    if (!block->leaf || block->size < least || block->size > kCapacity || block->size != lines) {
+      return false;
+    }
+    const Leaf* leaf = asLeaf(block);
+    for (std::size_t j = 0; j < block->size; ++j, node = node->next) {
+      if (node == nullptr || leaf->nodes[j] != node) return false;
     }
   }
-  return node == nullptr;
+  return node == nullptr && innerBlocks == inners && blocks.size() == leaves;
 }
 
 }  // namespace scrivet

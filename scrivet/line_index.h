@@ -2,6 +2,7 @@
 #define SCRIVET_LINE_INDEX_H_
 
 #include <cstddef>
+#include <cstdint>
 
 // Test builds may shrink the blocks, so that small documents already reach
 // every split and merge on several levels.
@@ -17,42 +18,58 @@ struct Node;
 // counted B+-tree over the document's chain: its leaves hold pointers to the
 // chain's nodes in document order, and every inner block holds, for each of
 // its children, how many nodes lie beneath it. The chain itself is neither
-// read for its order nor changed here; its owner links and unlinks nodes and
-// tells the index.
+// read nor changed here: its owner links and unlinks nodes, and tells the
+// index in the same operation, through insert, append and remove.
 //
 // Positions count from the sentinel, which stands at 0; line k is at k.
 //
 // Invariants, between operations:
 //   - Reading the leaves left to right gives the sentinel, then lines 1 to n
-//     of the chain, each once; total is n + 1.
-//   - Every leaf lies height levels below root. A leaf holds 1 to
-//     kCapacity nodes, an inner block 2 to kCapacity children.
-//   - An inner block's lines[i] is the number of nodes in the leaves under
-//     children[i].
+//     of the chain, each once; size() is n + 1.
+//   - Every leaf lies height levels below the root.
+//   - Every leaf holds 1 to kCapacity nodes, and every leaf but the last at
+//     least kQuarter. Every inner block holds at most kCapacity children:
+//     the root at least 2, every other at least kMinChildren.
+//   - An inner block's lines[i] is the number of nodes under children[i].
 //   - The index owns its blocks and releases them when it is destroyed.
-// Removals merge or rebalance a block that falls below a quarter full, so
-// the index costs about 8 to 32 bytes a line.
+// So the index costs 8 to 32 bytes a line on every edit pattern: appends
+// fill their leaves, a full leaf anywhere else splits in halves, and a
+// removal that leaves a block under a quarter full merges it with a
+// neighbour or evens the two out.
+//
+// Running out of memory: insert and append allocate every block they need
+// before they change anything, so a std::bad_alloc from them leaves the
+// index as it was. Nothing else allocates, save the constructor.
 class LineIndex {
  public:
+  // Indexes a chain that holds the sentinel alone.
   explicit LineIndex(Node* sentinel);
   ~LineIndex();
   LineIndex(const LineIndex&) = delete;
   LineIndex& operator=(const LineIndex&) = delete;
 
-  // Returns the node at position p, which must be at most the number of
-  // lines, and remembers the way to it for a following linked() or
-  // unlinked().
-  Node* seek(std::size_t p);
+  // The node at position p. REQUIRES: p < size().
+  Node* at(std::size_t p) const;
 
-  // Records that node has just been linked into the chain right after the
-  // node that the last seek(p) returned: it is now line p + 1, and the lines
-  // after it have moved down by one.
-  void linked(Node* node);
+  // Records node at position p, 1 <= p <= size(), so that the nodes from p
+  // on move one position on; returns the node at p - 1, after which the
+  // caller links node into the chain. O(log n).
+  Node* insert(std::size_t p, Node* node);
 
-  // Records that line p + 1, right after the node that the last seek(p)
-  // returned, has just been unlinked from the chain; the lines after it have
-  // moved up by one.
-  void unlinked();
+  // Records node after the last position, as insert(size(), node) does, in
+  // time that does not grow with the document.
+  void append(Node* node);
+
+  // Forgets the node at position p, 1 <= p < size(), so that the nodes after
+  // it move one position back; returns the node at p - 1, from which the
+  // caller unlinks it. O(log n); never throws.
+  Node* remove(std::size_t p);
+
+  // The number of nodes indexed: the lines and the sentinel.
+  std::size_t size() const { return total; }
+
+  // The bytes the index's blocks take. For benchmarks.
+  std::size_t bytes() const;
 
   // True when the invariants above hold for the chain that starts at
   // sentinel and holds count lines. Walks the whole chain and index. For
@@ -62,45 +79,72 @@ class LineIndex {
  private:
   static constexpr std::size_t kCapacity = SCRIVET_INDEX_CAPACITY;  // items in a block, at most
   static_assert(kCapacity >= 4, "blocks must hold at least 4 items");
-  // A block splits only when full, and halves keep at least 2 items, so
-  // 40 levels need over 2^40 lines.
+  static constexpr std::size_t kQuarter = (kCapacity + 3) / 4;  // least items in most blocks
+  static constexpr std::size_t kMinChildren = kQuarter < 2 ? 2 : kQuarter;  // of an inner block
+  // Every inner block but the root has at least two children, so 40 levels
+  // would index over 2^40 lines.
   static constexpr std::size_t kMaxHeight = 40;
 
+  // What every block starts with. Inner blocks point at their children's
+  // headers; leaf says which kind of block holds it.
+  struct Block {
+    std::uint32_t size = 0;  // items in use: nodes of a leaf, children of an inner block
+    bool leaf;               // a Leaf, else an Inner
+  };
+
   struct Leaf {
-    std::size_t size = 0;    // nodes in use
+    Block header{0, true};
     Node* nodes[kCapacity];  // in document order
   };
 
   struct Inner {
-    std::size_t size = 0;          // children in use
+    Block header{0, false};
     std::size_t lines[kCapacity];  // nodes under each child
-    void* children[kCapacity];     // Inner blocks, or Leaf blocks one level up from the leaves
+    Block* children[kCapacity];    // all leaves, or all inner blocks
   };
 
-  // Walks from the root to position p, filling in the path.
-  void descend(std::size_t p);
+  // The way from the root down to one position: on each inner level (0 just
+  // above the leaves) the block passed and the child taken, then the leaf
+  // and the slot in it. Lives for one operation.
+  struct Path {
+    Inner* inner[kMaxHeight];
+    std::size_t slot[kMaxHeight];
+    Leaf* leaf;
+    std::size_t at;  // the slot in leaf
+    bool lastLeaf;   // leaf is the last one of the document
+  };
 
-  // Puts child, holding lines nodes split off the end of the block at the
-  // path on the level below, right after that block; splits full blocks on
-  // the way up, and the root into a new root.
-  void addChild(std::size_t level, void* child, std::size_t lines);
+  class Spares;
 
-  // Merges or rebalances the underfull block at the path on the level below
+  static Leaf* asLeaf(Block* block);
+  static Inner* asInner(Block* block);
+  static const Leaf* asLeaf(const Block* block);
+  static const Inner* asInner(const Block* block);
+
+  // Fills in the way to position p. REQUIRES: p < size().
+  void descend(std::size_t p, Path& path) const;
+
+  // Puts node into the leaf of path right after its slot, splitting blocks
+  // that are full on the way up.
+  void place(Path& path, Node* node);
+
+  // Puts child, which holds lines nodes split off the end of the block
+  // at the path on the level below, right after that block; splits full
+  // blocks on the way up, and the root into a new root.
+  void addChild(Path& path, std::size_t level, Block* child, std::size_t lines, Spares& spares);
+
+  // Merges or evens out the underfull block at the path on the level below
   // level with a neighbour, and goes on up while a parent runs low in turn.
-  void refill(std::size_t level);
+  void refill(Path& path, std::size_t level);
 
-  void* root;              // a Leaf when height is 0, else an Inner
+  // Releases block, of either kind, and counts it gone.
+  void release(Block* block);
+
+  Block* root;             // a leaf when height is 0
   std::size_t height = 0;  // inner levels above the leaves
-  std::size_t total = 0;   // nodes indexed: the lines and the sentinel
-
-  // The way to the last position sought: on each inner level (0 just above
-  // the leaves), the block passed and the child taken; then the leaf and
-  // the slot in it.
-  Inner* pathInner[kMaxHeight] = {};
-  std::size_t pathSlot[kMaxHeight] = {};
-  Leaf* pathLeaf = nullptr;
-  std::size_t leafSlot = 0;
-  std::size_t seekPosition = 0;  // the position of the last seek
+  std::size_t total = 1;   // nodes indexed: the lines and the sentinel
+  std::size_t leaves = 0;  // leaf blocks held
+  std::size_t inners = 0;  // inner blocks held
 };
 
 }  // namespace scrivet

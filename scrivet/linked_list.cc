@@ -1,6 +1,7 @@
 #include "linked_list.h"
 
 #include <charconv>
+#include <memory>
 #include <utility>
 
 namespace scrivet {
@@ -21,7 +22,13 @@ bool isLine(int p, std::size_t count) { return p >= 1 && static_cast<std::size_t
 
 }  // namespace
 
-LinkedList::LinkedList() : head(new Node), tail(head), index(head) {}
+LinkedList::LinkedList() : LinkedList(std::make_unique<Node>()) {}
+
+// Should the index fail to allocate its first block, sentinel releases the
+// node on the way out.
+LinkedList::LinkedList(std::unique_ptr<Node> sentinel) : index(sentinel.get()) {
+  head = tail = sentinel.release();
+}
 
 LinkedList::~LinkedList() {
   while (head != nullptr) {
@@ -31,38 +38,41 @@ LinkedList::~LinkedList() {
   }
 }
 
+// push and insert make their node and have the index take it before they
+// link it: both steps may run out of memory, and neither changes the chain.
+
 void LinkedList::push(std::string text) {
-  index.seek(count);
-  tail->next = new Node{std::move(text), nullptr};
+  std::unique_ptr<Node> node(new Node{std::move(text), nullptr});
+  index.append(node.get());
+  tail->next = node.release();
   tail = tail->next;
-  index.linked(tail);
-  ++count;
 }
 
 void LinkedList::insert(int p, std::string text) {
   const std::size_t position = p < 1 ? 1 : static_cast<std::size_t>(p);
-  if (position > count + 1) return;
-  Node* before = index.seek(position - 1);
-  before->next = new Node{std::move(text), before->next};
-  if (before == tail) tail = before->next;
-  index.linked(before->next);
-  ++count;
+  if (position > size() + 1) return;
+  if (position == size() + 1) {
+    push(std::move(text));
+    return;
+  }
+  std::unique_ptr<Node> node(new Node{std::move(text), nullptr});
+  Node* before = index.insert(position, node.get());
+  node->next = before->next;
+  before->next = node.release();
 }
 
 void LinkedList::remove(int p) {
-  if (!isLine(p, count)) return;
-  Node* before = index.seek(static_cast<std::size_t>(p) - 1);
+  if (!isLine(p, size())) return;
+  Node* before = index.remove(static_cast<std::size_t>(p));
   Node* gone = before->next;
   before->next = gone->next;
   if (gone == tail) tail = before;
-  index.unlinked();
   delete gone;
-  --count;
 }
 
 void LinkedList::edit(int p, std::string text) {
-  if (!isLine(p, count)) return;
-  index.seek(static_cast<std::size_t>(p))->text = std::move(text);
+  if (!isLine(p, size())) return;
+  index.at(static_cast<std::size_t>(p))->text = std::move(text);
 }
 
 void LinkedList::print(std::ostream& out) const {
@@ -89,9 +99,9 @@ bool LinkedList::invariantsHold() const {
   const Node* last = head;
   std::size_t lines = 0;
   for (; last->next != nullptr; last = last->next) {
-    if (++lines > count) return false;  // also stops on a cycle
+    if (++lines > size()) return false;  // also stops on a cycle
   }
-  return lines == count && last == tail && index.consistentWith(head, count);
+  return lines == size() && last == tail && index.consistentWith(head, lines);
 }
 
 }  // namespace scrivet

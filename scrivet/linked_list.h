@@ -2,6 +2,7 @@
 #define SCRIVET_LINKED_LIST_H_
 
 #include <cstddef>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -28,12 +29,16 @@ struct Node {
 //   - The list owns every node; a removed line is released at once, and the
 //     destructor releases the rest without recursion.
 //   - index knows every line's position (see LineIndex), so insert, remove
-//     and edit find their line in O(log n) time at worst; push is O(log n)
-//     too, along the index's right edge.
+//     and edit find their line in O(log n) time at worst, and push costs
+//     the same whatever the document's length.
 //
 // Line numbers outside the document never fail: the operation changes
 // nothing. Output goes to the stream passed in, each line ended by a newline
 // and a flush.
+//
+// Running out of memory: the constructor, push and insert may throw
+// std::bad_alloc, and then have changed nothing (and leaked nothing);
+// remove and edit never throw; print and find change nothing.
 class LinkedList {
  public:
   LinkedList();
@@ -41,7 +46,7 @@ class LinkedList {
   LinkedList(const LinkedList&) = delete;
   LinkedList& operator=(const LinkedList&) = delete;
 
-  // Appends text as the new last line, in constant time.
+  // Appends text as the new last line.
   void push(std::string text);
 
   // Inserts text so that it becomes line p. A p of 1 or less inserts before
@@ -64,17 +69,21 @@ class LinkedList {
   void find(std::string_view key, std::ostream& out) const;
 
   // The number of lines.
-  std::size_t size() const { return count; }
+  std::size_t size() const { return index.size() - 1; }
+
+  // The bytes that the index takes on top of the chain. For benchmarks.
+  std::size_t indexBytes() const { return index.bytes(); }
 
   // True when the invariants above hold, the index's included; walks the
   // whole chain and index. For tests.
   bool invariantsHold() const;
 
  private:
-  Node* head;             // the sentinel, before line 1
-  Node* tail;             // the last line; the sentinel when there is none
-  std::size_t count = 0;  // the number of lines, sentinel excluded
-  LineIndex index;        // finds a line's node by its number
+  explicit LinkedList(std::unique_ptr<Node> sentinel);
+
+  Node* head = nullptr;  // the sentinel, before line 1
+  Node* tail = nullptr;  // the last line; the sentinel when there is none
+  LineIndex index;       // finds a line's node by its number; knows the count
 };
 
 }  // namespace scrivet
