@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string input(reinterpret_cast<const char*>(data), size);
   std::istringstream in(input);
   std::ostringstream out;
-  const int status = scrivet::run(in, out);
+  std::ostringstream err;
+  const int status = scrivet::run(in, out, err);
   if (status != 0 || out.str() != model::scrivetOutput(input)) {
     std::fprintf(stderr, "scrivet and its model disagree (status %d)\n", status);
     std::abort();

@@ -2,11 +2,12 @@
 
 #include <cerrno>
 #include <cstring>
-#include <iostream>
+#include <ios>
 #include <limits>
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 #include "entry_chain.h"
 
@@ -24,15 +25,29 @@ class Entries {
   Node* head;  // the newest entry; the start entry while there is no other
 };
 
-// Reports a failure on standard error and returns the exit status for it.
-int fail(const char* what, const char* reason) {
-  std::cerr << "scrivet-prompt: " << what << reason << std::endl;
+// Writes one line about a failure to err and returns the exit status for it.
+int fail(std::ostream& err, const char* what, const char* reason = "") {
+  err << "scrivet-prompt: " << what << reason << std::endl;
   return 1;
 }
 
-int writeFailed() {
-  const int error = errno;
-  return fail("write error: ", error != 0 ? std::strerror(error) : "output failed");
+// The system's words for error, or fallback when there is no error number.
+const char* reasonFor(int error, const char* fallback) {
+  return error != 0 ? std::strerror(error) : fallback;
+}
+
+// Why a read failed: the error number the stream buffer threw with, else
+// the one the system left in errno.
+int readError(const std::exception& thrown) {
+  const auto* failure = dynamic_cast<const std::ios_base::failure*>(&thrown);
+  if (failure != nullptr && failure->code().category() == std::system_category()) {
+    return failure->code().value();
+  }
+  return errno;
+}
+
+int writeFailed(std::ostream& err) {
+  return fail(err, "write error: ", reasonFor(errno, "output failed"));
 }
 
 // Takes the rest of the current line, up to and without the newline; empty
@@ -44,23 +59,49 @@ std::string restOfLine(std::istream& in) {
 }
 
 // Reads the number argument of "edit" and "insert". When there is none, the
-// rest of the line is dropped so that reading goes on with the next line.
+// rest of the line is dropped so that reading goes on with the next line;
+// at the end of input the stream stays failed, so that the session ends
+// there, even at a terminal, where more could be typed after it.
 bool readNumber(std::istream& in, int& number) {
   if (in >> number) return true;
+  if (in.eof()) return false;
   in.clear();
   in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
   return false;
 }
 
-int loop(std::istream& in, std::ostream& out) {
+// While it lives, in throws what failed a read (a stream buffer's error,
+// std::bad_alloc) instead of taking it for the end of input.
+class ReadFailuresThrow {
+ public:
+  explicit ReadFailuresThrow(std::istream& in) : in(in), saved(in.exceptions()) {
+    in.exceptions(saved | std::ios::badbit);
+  }
+  ~ReadFailuresThrow() {
+    if ((in.rdstate() & saved) == 0) in.exceptions(saved);
+  }
+  ReadFailuresThrow(const ReadFailuresThrow&) = delete;
+  ReadFailuresThrow& operator=(const ReadFailuresThrow&) = delete;
+
+ private:
+  std::istream& in;
+  std::ios::iostate saved;  // the mask to restore
+};
+
+// The session itself; a failed read or allocation leaves it by an
+// exception.
+int loop(std::istream& in, std::ostream& out, std::ostream& err) {
   errno = 0;
   out << "Enter a User Command" << std::endl;
-  if (!out) return writeFailed();
+  if (!out) return writeFailed(err);
+  // A stream that has already failed cannot be read at all.
+  if (in.bad()) return fail(err, "read error: ", "input failed");
+  const ReadFailuresThrow rethrow(in);
   Entries entries;
-  std::string word;
   int number = 0;
-  while (word != "quit" && in >> word) {
+  for (std::string word; word != "quit";) {
     errno = 0;
+    if (!(in >> word)) break;
     if (word == "insertEnd") {
       insertEnd(entries.head, restOfLine(in), entries.head->number + 1);
     } else if (word == "edit") {
@@ -69,7 +110,7 @@ int loop(std::istream& in, std::ostream& out) {
       if (readNumber(in, number)) insert(entries.head, number, restOfLine(in));
     } else if (word == "print") {
       print(entries.head, out);
-      if (!out) return writeFailed();
+      if (!out) return writeFailed(err);
     }
     // "delete" takes no argument, so it cannot name an entry: like any other
     // word it changes nothing.
@@ -79,13 +120,14 @@ int loop(std::istream& in, std::ostream& out) {
 
 }  // namespace
 
-int run(std::istream& in, std::ostream& out) {
+int run(std::istream& in, std::ostream& out, std::ostream& err) {
   try {
-    return loop(in, out);
+    return loop(in, out, err);
   } catch (const std::bad_alloc&) {
-    return fail("", "out of memory");
-  } catch (const std::exception& error) {
-    return fail("", error.what());
+    return fail(err, "out of memory");
+  } catch (const std::exception& thrown) {
+    if (in.bad()) return fail(err, "read error: ", reasonFor(readError(thrown), "input failed"));
+    return fail(err, thrown.what());
   }
 }
 

@@ -8,9 +8,13 @@ namespace scrivet_prompt {
 
 // Greets, then reads white-space-separated command words from in until the
 // word "quit" or the end of input, and writes listings to out. Returns the
-// exit status: 0, or 1 when out fails (the reason then goes to standard
-// error and nothing more is read) or memory runs out.
-int run(std::istream& in, std::ostream& out);
+// exit status: 0 when the session ended as above; 1 when in cannot be read,
+// out cannot be written or memory runs out, after writing one line that
+// says so to err ("scrivet-prompt: read error: REASON", "scrivet-prompt:
+// write error: REASON", "scrivet-prompt: out of memory"), and then nothing
+// more is read. While it runs, in throws on a failed read (its exception
+// mask gains badbit); the mask is restored when it returns.
+int run(std::istream& in, std::ostream& out, std::ostream& err);
 
 }  // namespace scrivet_prompt
 

@@ -10,6 +10,9 @@ void insertEnd(Node*& head, std::string text, int number) {
 
 void insert(Node*& head, int number, std::string text) {
   if (number < 1 || static_cast<long long>(number) > head->number + 1LL) return;
+  // Made before any entry is renumbered, so that running out of memory
+  // changes nothing.
+  Node* entry = new Node{std::move(text), number, nullptr, nullptr};
   Node* newer = nullptr;  // the entry just above the insertion point
   Node* older = head;     // becomes the new entry's prev
   while (older->number >= number) {
@@ -17,7 +20,7 @@ void insert(Node*& head, int number, std::string text) {
     newer = older;
     older = older->prev;
   }
-  Node* entry = new Node{std::move(text), number, older, nullptr};
+  entry->prev = older;
   (newer == nullptr ? head : newer->prev) = entry;
 }
 

@@ -22,12 +22,14 @@ struct Node {
 void insertEnd(Node*& head, std::string text, int number);
 
 // Adds an entry numbered number holding text, and numbers every entry from
-// number upwards one higher. A number outside 1..head->number + 1 changes
-// nothing.
+// number upwards one higher, walking from the head: time proportional to
+// head->number - number. A number outside 1..head->number + 1 changes
+// nothing. If memory runs out (std::bad_alloc), nothing has changed; the
+// same holds for insertEnd.
 void insert(Node*& head, int number, std::string text);
 
-// Replaces the text of the entry numbered number. A number outside
-// 1..head->number changes nothing.
+// Replaces the text of the entry numbered number, walking from the head.
+// A number outside 1..head->number changes nothing.
 void edit(Node* head, int number, std::string text);
 
 // Writes the listing: two empty lines, then every entry from the head down

@@ -2,11 +2,14 @@
 
 #include <cerrno>
 #include <cstring>
-#include <iostream>
+#include <ios>
 #include <limits>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <system_error>
 
 #include "linked_list.h"
 
@@ -39,10 +42,57 @@ bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// Reports a failure on standard error and returns the exit status for it.
-int fail(const char* what, const char* reason) {
-  std::cerr << "scrivet: " << what << reason << std::endl;
+// The text of a command: what stands between the first two double quotes of
+// s; everything after the first when there is no second; all of s when
+// there is none.
+std::string_view quotedText(std::string_view s) {
+  const std::size_t open = s.find('"');
+  const std::size_t start = open == std::string_view::npos ? 0 : open + 1;
+  const std::size_t close = s.find('"', start);
+  return s.substr(start, close == std::string_view::npos ? std::string_view::npos : close - start);
+}
+
+// The line number at the start of s: white space, then an optional sign,
+// then decimal digits up to the first non-digit. Empty when there is no
+// digit or the value does not fit in an int.
+std::optional<int> lineNumber(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size() && isBlank(s[i])) ++i;
+  const bool negative = i < s.size() && s[i] == '-';
+  if (i < s.size() && (s[i] == '-' || s[i] == '+')) ++i;
+  // Accumulate the magnitude; anything past 2^31 is out of range either way.
+  constexpr long long kLimit = static_cast<long long>(std::numeric_limits<int>::max()) + 1;
+  long long magnitude = 0;
+  const std::size_t firstDigit = i;
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+    magnitude = magnitude * 10 + (s[i] - '0');
+    if (magnitude > kLimit) return std::nullopt;
+  }
+  if (i == firstDigit) return std::nullopt;
+  const long long value = negative ? -magnitude : magnitude;
+  if (value > std::numeric_limits<int>::max()) return std::nullopt;
+  return static_cast<int>(value);
+}
+
+// Writes one line about a failure to err and returns the exit status for it.
+int fail(std::ostream& err, const char* what, const char* reason = "") {
+  err << "scrivet: " << what << reason << std::endl;
   return 1;
+}
+
+// The system's words for error, or fallback when there is no error number.
+const char* reasonFor(int error, const char* fallback) {
+  return error != 0 ? std::strerror(error) : fallback;
+}
+
+// Why a read failed: the error number the stream buffer threw with, else
+// the one the system left in errno.
+int readError(const std::exception& thrown) {
+  const auto* failure = dynamic_cast<const std::ios_base::failure*>(&thrown);
+  if (failure != nullptr && failure->code().category() == std::system_category()) {
+    return failure->code().value();
+  }
+  return errno;
 }
 
 // Carries out one recognised command other than quit.
@@ -73,57 +123,53 @@ void execute(LinkedList& document, const Keyword& keyword, std::string_view line
   }
 }
 
-int loop(std::istream& in, std::ostream& out) {
+// While it lives, in throws what failed a read (a stream buffer's error,
+// std::bad_alloc) instead of taking it for the end of input.
+class ReadFailuresThrow {
+ public:
+  explicit ReadFailuresThrow(std::istream& in) : in(in), saved(in.exceptions()) {
+    in.exceptions(saved | std::ios::badbit);
+  }
+  ~ReadFailuresThrow() {
+    if ((in.rdstate() & saved) == 0) in.exceptions(saved);
+  }
+  ReadFailuresThrow(const ReadFailuresThrow&) = delete;
+  ReadFailuresThrow& operator=(const ReadFailuresThrow&) = delete;
+
+ private:
+  std::istream& in;
+  std::ios::iostate saved;  // the mask to restore
+};
+
+// The session itself; a failed read or allocation leaves it by an
+// exception.
+int loop(std::istream& in, std::ostream& out, std::ostream& err) {
+  // A stream that has already failed cannot be read at all.
+  if (in.bad()) return fail(err, "read error: ", "input failed");
+  const ReadFailuresThrow rethrow(in);
   LinkedList document;
   std::string line;
-  while (std::getline(in, line)) {
+  for (;;) {
+    errno = 0;
+    if (!std::getline(in, line)) return 0;
     const Keyword* keyword = keywordOf(line);
-    if (keyword == nullptr || keyword->command == Command::kQuit) break;
+    if (keyword == nullptr || keyword->command == Command::kQuit) return 0;
     errno = 0;
     execute(document, *keyword, line, out);
-    if (!out) {
-      const int error = errno;
-      return fail("write error: ", error != 0 ? std::strerror(error) : "output failed");
-    }
+    if (!out) return fail(err, "write error: ", reasonFor(errno, "output failed"));
   }
-  return 0;
 }
 
 }  // namespace
 
-std::string_view quotedText(std::string_view s) {
-  const std::size_t open = s.find('"');
-  const std::size_t start = open == std::string_view::npos ? 0 : open + 1;
-  const std::size_t close = s.find('"', start);
-  return s.substr(start, close == std::string_view::npos ? std::string_view::npos : close - start);
-}
-
-std::optional<int> lineNumber(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size() && isBlank(s[i])) ++i;
-  const bool negative = i < s.size() && s[i] == '-';
-  if (i < s.size() && (s[i] == '-' || s[i] == '+')) ++i;
-  // Accumulate the magnitude; anything past 2^31 is out of range either way.
-  constexpr long long kLimit = static_cast<long long>(std::numeric_limits<int>::max()) + 1;
-  long long magnitude = 0;
-  const std::size_t firstDigit = i;
-  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
-    magnitude = magnitude * 10 + (s[i] - '0');
-    if (magnitude > kLimit) return std::nullopt;
-  }
-  if (i == firstDigit) return std::nullopt;
-  const long long value = negative ? -magnitude : magnitude;
-  if (value > std::numeric_limits<int>::max()) return std::nullopt;
-  return static_cast<int>(value);
-}
-
-int run(std::istream& in, std::ostream& out) {
+int run(std::istream& in, std::ostream& out, std::ostream& err) {
   try {
-    return loop(in, out);
+    return loop(in, out, err);
   } catch (const std::bad_alloc&) {
-    return fail("", "out of memory");
-  } catch (const std::exception& error) {
-    return fail("", error.what());
+    return fail(err, "out of memory");
+  } catch (const std::exception& thrown) {
+    if (in.bad()) return fail(err, "read error: ", reasonFor(readError(thrown), "input failed"));
+    return fail(err, thrown.what());
   }
 }
 

@@ -2,27 +2,19 @@
 #define SCRIVET_COMMAND_LOOP_H_
 
 #include <istream>
-#include <optional>
 #include <ostream>
-#include <string_view>
 
 namespace scrivet {
 
 // Reads commands from in, one per line, until "quit", an unrecognised line
 // or the end of input, and writes the document's listings to out. Returns
-// the exit status: 0, or 1 when out fails (the reason then goes to
-// standard error and no further line is read) or memory runs out.
-int run(std::istream& in, std::ostream& out);
-
-// The text of a command: what stands between the first two double quotes of
-// s; everything after the first when there is no second; all of s when
-// there is none.
-std::string_view quotedText(std::string_view s);
-
-// The line number at the start of s: blanks, then an optional sign, then
-// decimal digits up to the first non-digit. Empty when there is no digit or
-// the value does not fit in an int.
-std::optional<int> lineNumber(std::string_view s);
+// the exit status: 0 when the session ended as above; 1 when in cannot be
+// read, out cannot be written or memory runs out, after writing one line
+// that says so to err ("scrivet: read error: REASON", "scrivet: write
+// error: REASON", "scrivet: out of memory"), and then nothing more is read.
+// While it runs, in throws on a failed read (its exception mask gains
+// badbit); the mask is restored when it returns.
+int run(std::istream& in, std::ostream& out, std::ostream& err);
 
 }  // namespace scrivet
 

@@ -40,8 +40,9 @@ void expectModelOutput(const std::string& session, const std::string& expected, 
                        std::uint64_t seed) {
   std::istringstream in(session);
   std::ostringstream out;
-  const int status = run(in, out);
-  ASSERT_EQ(0, status) << "seed " << seed << ":\n" << escaped(session);
+  std::ostringstream err;
+  const int status = run(in, out, err);
+  ASSERT_EQ(0, status) << "seed " << seed << ": " << err.str() << "\n" << escaped(session);
   ASSERT_EQ(expected, out.str()) << "seed " << seed << ":\n" << escaped(session);
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the built programs as a user does: every recorded session on standard
 # input (exact stdout bytes, empty stderr, status 0), then the failures a
-# pipe or a terminal can bring: full disk, broken pipe, closed stdin.
+# pipe or a terminal can bring: unreadable or closed stdin, full disk,
+# broken pipe.
 # usage: programs_test.sh SCRIVET SCRIVET_PROMPT SESSIONS_DIR
 set -u
 scrivet=$1 prompt=$2 sessions=$3
@@ -31,11 +32,18 @@ for program in scrivet scrivet-prompt; do
 done
 ((count >= 40)) || fail "only $count sessions were found in $sessions"
 
-# Closed standard input reads as an empty one.
+# Standard input that cannot be read is a failure, not an empty session: a
+# directory, a closed descriptor.
 : >"$work/empty"
-check "scrivet, stdin closed" 0 "$work/empty" "" -- "$scrivet" <&-
 printf 'Enter a User Command\n' >"$work/greeting"
-check "scrivet-prompt, stdin closed" 0 "$work/greeting" "" -- "$prompt" <&-
+check "scrivet, stdin a directory" 1 "$work/empty" "scrivet: read error: Is a directory" -- \
+  "$scrivet" </
+check "scrivet-prompt, stdin a directory" 1 "$work/greeting" \
+  "scrivet-prompt: read error: Is a directory" -- "$prompt" </
+check "scrivet, stdin closed" 1 "$work/empty" "scrivet: read error: Bad file descriptor" -- \
+  "$scrivet" <&-
+check "scrivet-prompt, stdin closed" 1 "$work/greeting" \
+  "scrivet-prompt: read error: Bad file descriptor" -- "$prompt" <&-
 
 # A full disk is a failure, reported once; nothing is read after it.
 printf 'insertEnd "a"\nprint\n' >"$work/print"
@@ -54,20 +62,24 @@ status=$?
 printf 'insertEnd "a"\nquit\n' | "$scrivet" >/dev/full 2>"$work/err" ||
   fail "scrivet without output to /dev/full failed"
 
-# A reader that goes away: with SIGPIPE ignored the write fails with EPIPE.
-# The listing is far larger than a pipe holds, so the writer must meet the
-# closed end.
+# A reader that goes away. The listing is far larger than a pipe holds, so
+# the writer must meet the closed end. By default SIGPIPE ends the program
+# quietly, as it does any filter (status 128 + 13); with SIGPIPE ignored the
+# write fails with EPIPE, which is reported.
 for ((i = 0; i < 50000; i++)); do echo 'insertEnd "a line of some thirty bytes"'; done >"$work/big"
 echo print >>"$work/big"
-(
-  trap '' PIPE
-  "$scrivet" <"$work/big" 2>"$work/err" | head -c 10 >/dev/null
-  exit "${PIPESTATUS[0]}"
-)
-status=$?
-[[ $status == 1 ]] || fail "scrivet into a closed pipe: status $status"
-[[ $(cat "$work/err") == "scrivet: write error: Broken pipe" ]] ||
-  fail "scrivet into a closed pipe: stderr '$(cat "$work/err")'"
+for program in scrivet scrivet-prompt; do
+  binary=$scrivet
+  [[ $program == scrivet-prompt ]] && binary=$prompt
+  env --default-signal=PIPE "$binary" <"$work/big" 2>"$work/err" | head -c 10 >/dev/null
+  status=${PIPESTATUS[0]}
+  [[ $status == 141 && ! -s $work/err ]] ||
+    fail "$program into a closed pipe: status $status, stderr '$(cat "$work/err")'"
+  env --ignore-signal=PIPE "$binary" <"$work/big" 2>"$work/err" | head -c 10 >/dev/null
+  status=${PIPESTATUS[0]}
+  [[ $status == 1 && $(cat "$work/err") == "$program: write error: Broken pipe" ]] ||
+    fail "$program into a closed pipe, SIGPIPE ignored: status $status, stderr '$(cat "$work/err")'"
+done
 
 if ((failures > 0)); then
   echo "$failures failure(s)"

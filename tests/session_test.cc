@@ -67,9 +67,11 @@ TEST_P(SessionTest, WritesExactlyTheRecordedOutput) {
   const Session& session = GetParam();
   std::istringstream in(readFile(session.input));
   std::ostringstream out;
+  std::ostringstream err;
   const int status =
-      session.program == "scrivet" ? scrivet::run(in, out) : scrivet_prompt::run(in, out);
+      session.program == "scrivet" ? scrivet::run(in, out, err) : scrivet_prompt::run(in, out, err);
   EXPECT_EQ(0, status);
+  EXPECT_EQ("", err.str());
   fs::path expected = session.input;
   EXPECT_EQ(readFile(expected.replace_extension(".out")), out.str());
 }
