@@ -102,7 +102,7 @@ package-check: package
 bench:
 	$(call build,bench)
 	@build/bench/bench/scrivet_microbench $(BENCH_ARGS)
-	@BENCH_SCALE=$(BENCH_SCALE) bench/run.sh build/bench/scrivet/scrivet
+	@BENCH_SCALE=$(BENCH_SCALE) bench/run.sh build/bench/scrivet/scrivet build/bench/scrivet-prompt/scrivet-prompt
 
 clean:
 	rm -rf build

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Times scrivet against GNU ed on the same generated sessions, on this
-# machine and in this run: best of 3 wall-clock seconds each, standard
-# output to /dev/null, and scrivet's peak memory (max RSS).
+# machine and in this run: best of 3 wall-clock seconds for scrivet and one
+# run of ed (which takes up to half a minute and varies little), standard
+# output to /dev/null, and scrivet's peak memory (max RSS). Then the edit
+# patterns that hurt a line index most, each against plain appends of as
+# many lines, and the cost of scrivet-prompt's numbered inserts.
 #
-# usage: bench/run.sh PATH/TO/scrivet
+# usage: bench/run.sh PATH/TO/scrivet PATH/TO/scrivet-prompt
 # BENCH_SCALE (default 1) multiplies every line count: BENCH_SCALE=0.01 is
 # a smoke run of a few seconds.
 #
@@ -23,9 +26,15 @@ die() {
   exit 1
 }
 
-(($# == 1)) || die "usage: bench/run.sh PATH/TO/scrivet"
-scrivet=$1
-[[ -x $scrivet ]] || die "$scrivet is not an executable program (make bench builds it)"
+(($# == 2)) || die "usage: bench/run.sh PATH/TO/scrivet PATH/TO/scrivet-prompt"
+scrivet=$1 prompt=$2
+for program in "$scrivet" "$prompt"; do
+  [[ -x $program ]] || die "$program is not an executable program (make bench builds it)"
+done
+# The index's block size in a build that does not set it.
+block=$(sed -n 's/^#define SCRIVET_INDEX_CAPACITY \([0-9]*\)$/\1/p' \
+  "$(dirname "$0")/../scrivet/line_index.h")
+[[ $block =~ ^[0-9]+$ ]] || die "cannot read the index's block size from scrivet/line_index.h"
 [[ -x /usr/bin/time ]] ||
   die "/usr/bin/time is missing; it measures peak memory (Debian: sudo apt-get install time)"
 command -v awk >/dev/null || die "awk is missing (Debian: sudo apt-get install mawk)"
@@ -41,9 +50,12 @@ trap 'rm -rf "$work"' EXIT
 
 # generate KIND LINES CHECK: writes $work/KIND.scrivet and $work/KIND.ed and
 # prints how many lines of output the session writes. A CHECK of 1 ends
-# every session with a listing of the whole document.
+# every session with a listing of the whole document. The kinds boundary,
+# offblock and first build their LINES lines by inserting at one line
+# number, after the appends that make it the end of the document: the
+# block size (the line before it ends a full block), 1000, and 1.
 generate() {
-  awk -v kind="$1" -v n="$2" -v check="$3" \
+  awk -v kind="$1" -v n="$2" -v check="$3" -v block="$block" \
     -v sc="$work/$1.scrivet" -v ed="$work/$1.ed" '
     # A uniform random number in 1..m (MINSTD; exact in awk doubles).
     function random(m) {
@@ -91,10 +103,13 @@ generate() {
     }
     BEGIN {
       seed = 20240607
-      for (i = 1; i <= n; i++) {
+      at = kind == "boundary" ? block : kind == "offblock" ? 1000 : kind == "first" ? 1 : 0
+      appends = at > 0 ? at - 1 : n
+      for (i = 1; i <= appends; i++) {
         append(text("line", i))
         tagged[(i - 1) % 1000]++
       }
+      for (i = appends + 1; i <= n; i++) insert(at, text("line", i))
       if (kind == "print") {
         list()
       } else if (kind == "search") {
@@ -135,14 +150,14 @@ check() {
   fi
 }
 
-# best_of_3 INPUT COMMAND...: runs COMMAND three times on INPUT, output
+# best_of RUNS INPUT COMMAND...: runs COMMAND RUNS times on INPUT, output
 # discarded, and sets micros to the shortest wall-clock time in
 # microseconds and peak to the largest max RSS in kilobytes.
-best_of_3() {
-  local input=$1 start elapsed run
-  shift
+best_of() {
+  local runs=$1 input=$2 start elapsed run
+  shift 2
   micros=0 peak=0
-  for run in 1 2 3; do
+  for ((run = 1; run <= runs; run++)); do
     start=$EPOCHREALTIME
     /usr/bin/time -f %M -o "$work/rss" "$@" <"$input" >/dev/null 2>"$work/err" ||
       die "$* failed on ${input##*/} (run $run): $(head -c 300 "$work/err")"
@@ -157,6 +172,14 @@ best_of_3() {
 seconds() { awk -v u="$1" 'BEGIN { printf "%.3f", u / 1e6 }'; }
 megabytes() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.1f", a / b; else print "-" }'; }
+# target DESCRIPTION VALUE BASE LIMIT: prints the ratio VALUE / BASE against
+# LIMIT, and whether it is met.
+target() {
+  awk -v d="$1" -v a="$2" -v b="$3" -v l="$4" 'BEGIN {
+    r = a / b
+    printf "target  %-60s %8.2f  (at most %.2f)  %s\n", d, r, l, r <= l ? "met" : "NOT MET"
+  }'
+}
 
 echo "scrivet: $scrivet"
 if [[ -n $ed ]]; then
@@ -164,9 +187,9 @@ if [[ -n $ed ]]; then
 else
   echo "ed is not installed, so its columns show '-' (Debian: sudo apt-get install ed)"
 fi
-echo "BENCH_SCALE=$scale; wall-clock seconds, best of 3; output to /dev/null"
+echo "BENCH_SCALE=$scale; wall-clock seconds, scrivet best of 3, ed one run; output to /dev/null"
 
-for kind in load print search seqedit random; do
+for kind in load print search seqedit random boundary offblock first; do
   check "$kind"
 done
 if [[ -n $ed ]]; then
@@ -182,11 +205,11 @@ for workload in load:500000 print:500000 search:50000 seqedit:100000 random:2000
   n=$(lines "${workload#*:}")
   echo "running $kind at $n lines" >&2
   generate "$kind" "$n" 0 >/dev/null
-  best_of_3 "$work/$kind.scrivet" "$scrivet"
+  best_of 3 "$work/$kind.scrivet" "$scrivet"
   scrivet_micros=$micros scrivet_peak=$peak
   ed_seconds=- ed_ratio=-
   if [[ -n $ed ]]; then
-    best_of_3 "$work/$kind.ed" "$ed" -s
+    best_of 1 "$work/$kind.ed" "$ed" -s
     ed_seconds=$(seconds "$micros")
     ed_ratio=$(ratio "$micros" "$scrivet_micros")
   fi
@@ -203,3 +226,53 @@ generate load "$n" 0 >/dev/null
 echo
 echo "scrivet peak memory for $n appended lines of 40 bytes:" \
   "$(megabytes "$(tail -n 1 "$work/rss")") MB"
+
+# The edit patterns that defeat a careless index, each against the appends
+# of as many lines, timed in turn in this run.
+n=$(lines 500000)
+echo
+echo "scrivet, $n lines of 40 bytes built by inserting at one line number, against appending them"
+format="%-44s %10s %11s\n"
+# shellcheck disable=SC2059
+printf "$format" "pattern" "scrivet s" "scrivet MB"
+generate load "$n" 0 >/dev/null
+best_of 3 "$work/load.scrivet" "$scrivet"
+append_micros=$micros append_peak=$peak
+# shellcheck disable=SC2059
+printf "$format" "appends" "$(seconds "$micros")" "$(megabytes "$peak")"
+declare -A described=(
+  [boundary]="insert $block after $((block - 1)) appends (a block boundary)"
+  [offblock]="insert 1000 after 999 appends"
+  [first]="insert 1"
+)
+results=()
+for kind in boundary offblock first; do
+  echo "running $kind at $n lines" >&2
+  generate "$kind" "$n" 0 >/dev/null
+  best_of 3 "$work/$kind.scrivet" "$scrivet"
+  # shellcheck disable=SC2059
+  printf "$format" "${described[$kind]}" "$(seconds "$micros")" "$(megabytes "$peak")"
+  results+=("$(target "${described[$kind]}: time / appends' time" "$micros" "$append_micros" 3)")
+  results+=("$(target "${described[$kind]}: peak memory / appends'" "$peak" "$append_peak" 1.3)")
+  rm -f "$work/$kind.scrivet" "$work/$kind.ed"
+done
+printf '%s\n' "${results[@]}"
+
+# scrivet-prompt numbers its entries, so an insert renumbers every entry
+# above it: quadratic, shown here so that the figure stays in sight.
+n=$(lines 40000)
+awk -v n="$n" 'BEGIN {
+  for (i = 1; i <= n; i++) print "insertEnd an entry of the prompted editor"
+  for (i = 1; i <= n; i++) print "insert 1 an entry put first"
+  print "quit"
+}' >"$work/prompt-inserts"
+awk -v n="$n" 'BEGIN {
+  for (i = 1; i <= 2 * n; i++) print "insertEnd an entry of the prompted editor"
+  print "quit"
+}' >"$work/prompt-appends"
+best_of 1 "$work/prompt-appends" "$prompt"
+appends=$micros
+best_of 1 "$work/prompt-inserts" "$prompt"
+echo
+echo "scrivet-prompt: $n entries, then $n times 'insert 1': $(seconds "$micros") s" \
+  "($((2 * n)) appends: $(seconds "$appends") s); no target"
