@@ -15,7 +15,8 @@
 //                     1000 holds, written to a stream that discards it.
 // The column per_op is the wall-clock time of one operation (of one search
 // for listFind). After the table comes, for each benchmark, how much per_op
-// grows from 10^4 to 10^6 lines.
+// grows from 10^4 to 10^6 lines; then what the index costs in memory and
+// against a bare chain (index_costs.cc).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -23,6 +24,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <iomanip>
+#include <iostream>
 #include <map>
 #include <ostream>
 #include <random>
@@ -30,10 +32,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/index_costs.h"
 #include "scrivet/linked_list.h"
 
 namespace {
 
+using bench::lineText;
+using bench::NullBuffer;
 using scrivet::LinkedList;
 
 constexpr int kBatch = 16;                 // timed operations per iteration of listInsert
@@ -44,23 +49,6 @@ constexpr std::size_t kTexts = 256;        // distinct texts given to insert and
 constexpr std::uint32_t kSeed = 20240607;  // the generator's seed, the same on every run
 constexpr std::size_t kSmall = 10000;      // the sizes compared after the table
 constexpr std::size_t kLarge = 1000000;
-
-// A stream buffer that accepts every byte and keeps none, so that its
-// stream never fails.
-class NullBuffer : public std::streambuf {
- protected:
-  int_type overflow(int_type c) override { return traits_type::not_eof(c); }
-  std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
-};
-
-// The text of line i, 40 bytes for i below 10^7. It carries the tag
-// "kNNN;" with NNN = (i - 1) mod 1000, and nothing else in it holds a "k",
-// so the tag of one line is in exactly one line of every 1000.
-std::string lineText(std::size_t i) {
-  char text[64];
-  std::snprintf(text, sizeof text, "line %07zu k%03zu; the quick brown foxes", i, (i - 1) % 1000);
-  return text;
-}
 
 // The key of tag t, 0 <= t < 1000, as lineText writes it.
 std::string keyText(std::uint32_t t) {
@@ -249,5 +237,9 @@ int main(int argc, char** argv) {
   GrowthReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
+  std::cout << '\n';
+  bench::reportIndexBytes(std::cout);
+  std::cout << '\n';
+  bench::compareWithBareChain(std::cout);
   return 0;
 }

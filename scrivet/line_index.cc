@@ -370,7 +370,7 @@ bool LineIndex::consistentWith(const Node* sentinel, std::size_t count) const {
       if (node == nullptr || leaf->nodes[j] != node) return false;
     }
   }
-  return node == nullptr && innerBlocks == inners && blocks.size() == leaves;
+  return innerBlocks == inners && blocks.size() == leaves;
 }
 
 }  // namespace scrivet

@@ -25,7 +25,8 @@ struct Node;
 //
 // Invariants, between operations:
 //   - Reading the leaves left to right gives the sentinel, then lines 1 to n
-//     of the chain, each once; size() is n + 1.
+//     of the chain, each once; size() is n + 1. (The chain may go on beyond
+//     line n: its owner decides when the index takes in more.)
 //   - Every leaf lies height levels below the root.
 //   - Every leaf holds 1 to kCapacity nodes, and every leaf but the last at
 //     least kQuarter. Every inner block holds at most kCapacity children:
@@ -71,9 +72,9 @@ class LineIndex {
   // The bytes the index's blocks take. For benchmarks.
   std::size_t bytes() const;
 
-  // True when the invariants above hold for the chain that starts at
-  // sentinel and holds count lines. Walks the whole chain and index. For
-  // tests.
+  // True when the invariants above hold, and the index holds, in order,
+  // sentinel and the count nodes that follow it in the chain. Walks the
+  // whole index. For tests.
   bool consistentWith(const Node* sentinel, std::size_t count) const;
 
  private:

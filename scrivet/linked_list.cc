@@ -27,7 +27,7 @@ LinkedList::LinkedList() : LinkedList(std::make_unique<Node>()) {}
 // Should the index fail to allocate its first block, sentinel releases the
 // node on the way out.
 LinkedList::LinkedList(std::unique_ptr<Node> sentinel) : index(sentinel.get()) {
-  head = tail = sentinel.release();
+  head = tail = indexed = sentinel.release();
 }
 
 LinkedList::~LinkedList() {
@@ -38,41 +38,56 @@ LinkedList::~LinkedList() {
   }
 }
 
-// push and insert make their node and have the index take it before they
-// link it: both steps may run out of memory, and neither changes the chain.
+// Each change makes what it allocates (a node, blocks of the index) before
+// it touches the chain, so that running out of memory changes nothing.
+
+void LinkedList::indexUpTo(std::size_t p) {
+  while (index.size() <= p) {
+    index.append(indexed->next);
+    indexed = indexed->next;
+  }
+}
 
 void LinkedList::push(std::string text) {
-  std::unique_ptr<Node> node(new Node{std::move(text), nullptr});
-  index.append(node.get());
-  tail->next = node.release();
+  tail->next = new Node{std::move(text), nullptr};
   tail = tail->next;
+  ++count;
 }
 
 void LinkedList::insert(int p, std::string text) {
   const std::size_t position = p < 1 ? 1 : static_cast<std::size_t>(p);
-  if (position > size() + 1) return;
-  if (position == size() + 1) {
+  if (position > count + 1) return;
+  if (position == count + 1) {
     push(std::move(text));
     return;
   }
+  indexUpTo(position - 1);
   std::unique_ptr<Node> node(new Node{std::move(text), nullptr});
   Node* before = index.insert(position, node.get());
   node->next = before->next;
   before->next = node.release();
+  if (before == indexed) indexed = before->next;
+  ++count;
 }
 
 void LinkedList::remove(int p) {
-  if (!isLine(p, size())) return;
-  Node* before = index.remove(static_cast<std::size_t>(p));
+  if (!isLine(p, count)) return;
+  const auto position = static_cast<std::size_t>(p);
+  indexUpTo(position);
+  Node* before = index.remove(position);
   Node* gone = before->next;
   before->next = gone->next;
   if (gone == tail) tail = before;
+  if (gone == indexed) indexed = before;
   delete gone;
+  --count;
 }
 
 void LinkedList::edit(int p, std::string text) {
-  if (!isLine(p, size())) return;
-  index.at(static_cast<std::size_t>(p))->text = std::move(text);
+  if (!isLine(p, count)) return;
+  const auto position = static_cast<std::size_t>(p);
+  indexUpTo(position);
+  index.at(position)->text = std::move(text);
 }
 
 void LinkedList::print(std::ostream& out) const {
@@ -98,10 +113,13 @@ bool LinkedList::invariantsHold() const {
   if (head == nullptr || !head->text.empty() || tail == nullptr) return false;
   const Node* last = head;
   std::size_t lines = 0;
+  bool indexedFound = indexed == head;
   for (; last->next != nullptr; last = last->next) {
-    if (++lines > size()) return false;  // also stops on a cycle
+    if (++lines > count) return false;  // also stops on a cycle
+    if (last->next == indexed) indexedFound = lines + 1 == index.size();
   }
-  return lines == size() && last == tail && index.consistentWith(head, lines);
+  return lines == count && last == tail && indexedFound &&
+         index.consistentWith(head, index.size() - 1);
 }
 
 }  // namespace scrivet

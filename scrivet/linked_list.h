@@ -28,17 +28,20 @@ struct Node {
 //     tail == head exactly when the document is empty.
 //   - The list owns every node; a removed line is released at once, and the
 //     destructor releases the rest without recursion.
-//   - index knows every line's position (see LineIndex), so insert, remove
-//     and edit find their line in O(log n) time at worst, and push costs
-//     the same whatever the document's length.
+//   - index knows the position of the sentinel and of every line up to
+//     indexed (see LineIndex); the lines after indexed are those appended
+//     since a line was last looked up by its number. So push costs what
+//     linking a node costs, and insert, remove and edit find their line in
+//     O(log n) time at worst, once the index has taken in those lines.
 //
 // Line numbers outside the document never fail: the operation changes
 // nothing. Output goes to the stream passed in, each line ended by a newline
 // and a flush.
 //
-// Running out of memory: the constructor, push and insert may throw
-// std::bad_alloc, and then have changed nothing (and leaked nothing);
-// remove and edit never throw; print and find change nothing.
+// Running out of memory: the constructor, push, insert, remove and edit may
+// throw std::bad_alloc, and then the document is as it was, and nothing has
+// leaked. remove and edit allocate only while the index takes in lines
+// appended since it was last used. print and find change nothing.
 class LinkedList {
  public:
   LinkedList();
@@ -69,7 +72,7 @@ class LinkedList {
   void find(std::string_view key, std::ostream& out) const;
 
   // The number of lines.
-  std::size_t size() const { return index.size() - 1; }
+  std::size_t size() const { return count; }
 
   // The bytes that the index takes on top of the chain. For benchmarks.
   std::size_t indexBytes() const { return index.bytes(); }
@@ -81,9 +84,14 @@ class LinkedList {
  private:
   explicit LinkedList(std::unique_ptr<Node> sentinel);
 
-  Node* head = nullptr;  // the sentinel, before line 1
-  Node* tail = nullptr;  // the last line; the sentinel when there is none
-  LineIndex index;       // finds a line's node by its number; knows the count
+  // Has the index take in the lines after indexed, up to line p at least.
+  void indexUpTo(std::size_t p);
+
+  Node* head = nullptr;     // the sentinel, before line 1
+  Node* tail = nullptr;     // the last line; the sentinel when there is none
+  Node* indexed = nullptr;  // the last node the index holds
+  std::size_t count = 0;    // the number of lines, sentinel excluded
+  LineIndex index;          // finds a line's node by its number, up to indexed
 };
 
 }  // namespace scrivet

@@ -1,0 +1,207 @@
+#include "bench/index_costs.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <iomanip>
+#include <string_view>
+#include <vector>
+
+#include "scrivet/linked_list.h"
+
+namespace bench {
+
+std::string lineText(std::size_t i) {
+  char text[64];
+  std::snprintf(text, sizeof text, "line %07zu k%03zu; the quick brown foxes", i, (i - 1) % 1000);
+  return text;
+}
+
+void printTarget(std::ostream& out, const char* what, double ratio, double limit) {
+  char line[160];
+  std::snprintf(line, sizeof line, "target  %-60s %8.2f  (at most %.2f)  %s\n", what, ratio, limit,
+                ratio <= limit ? "met" : "NOT MET");
+  out << line;
+}
+
+namespace {
+
+using scrivet::LinkedList;
+using scrivet::Node;
+using Clock = std::chrono::steady_clock;
+
+// Writes as LinkedList writes a listed line: number, blank, text, newline,
+// flush.
+void writeNumbered(std::ostream& out, std::size_t number, std::string_view text) {
+  char prefix[24];
+  char* end = std::to_chars(prefix, prefix + sizeof prefix - 1, number).ptr;
+  *end++ = ' ';
+  out.write(prefix, end - prefix);
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  out << std::endl;
+}
+
+// The same nodes linked at a tail pointer, with no index: the least that a
+// line list can cost for appending, listing and searching.
+class BareChain {
+ public:
+  BareChain() = default;
+  ~BareChain() {
+    for (Node* node = head.next; node != nullptr;) {
+      Node* next = node->next;
+      delete node;
+      node = next;
+    }
+  }
+  BareChain(const BareChain&) = delete;
+  BareChain& operator=(const BareChain&) = delete;
+
+  void push(std::string text) {
+    tail->next = new Node{std::move(text), nullptr};
+    tail = tail->next;
+  }
+
+  void print(std::ostream& out) const {
+    std::size_t number = 1;
+    for (const Node* node = head.next; node != nullptr; node = node->next) {
+      writeNumbered(out, number++, node->text);
+    }
+  }
+
+  void find(std::string_view key, std::ostream& out) const {
+    bool found = false;
+    std::size_t number = 1;
+    for (const Node* node = head.next; node != nullptr; node = node->next, ++number) {
+      if (std::string_view(node->text).find(key) != std::string_view::npos) {
+        writeNumbered(out, number, node->text);
+        found = true;
+      }
+    }
+    if (!found) out << "not found" << std::endl;
+  }
+
+ private:
+  Node head;          // the sentinel
+  Node* tail = &head;  // the last node
+};
+
+double secondsBetween(Clock::time_point start, Clock::time_point end) {
+  return std::chrono::duration<double>(end - start).count();
+}
+
+// Seconds per line of one run: appending every text, listing the
+// document, and searching it for each key.
+struct PerLine {
+  double append;
+  double list;
+  double search;
+};
+
+template <typename Document>
+PerLine timeOnce(const std::vector<std::string>& texts, const std::vector<std::string>& keys) {
+  NullBuffer discard;
+  std::ostream out(&discard);
+  Document document;
+  const auto start = Clock::now();
+  for (const std::string& text : texts) document.push(text);
+  const auto appended = Clock::now();
+  document.print(out);
+  const auto listed = Clock::now();
+  for (const std::string& key : keys) document.find(key, out);
+  const auto searched = Clock::now();
+  const auto lines = static_cast<double>(texts.size());
+  return {secondsBetween(start, appended) / lines, secondsBetween(appended, listed) / lines,
+          secondsBetween(listed, searched) / lines / static_cast<double>(keys.size())};
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+void reportIndexBytes(std::ostream& out) {
+  constexpr std::size_t kLines = 500000;
+  constexpr std::size_t kBlock = SCRIVET_INDEX_CAPACITY;
+  struct Pattern {
+    const char* name;
+    std::size_t at;  // the line number inserted at after at - 1 appends; 0: appends only
+  };
+  const Pattern patterns[] = {
+      {"appends", 0},
+      {"inserts on a block boundary", kBlock},
+      {"inserts at line 1000", 1000},
+      {"inserts at line 1", 1},
+  };
+  out << "index bytes per line, " << kLines << " lines of 40 bytes:\n";
+  std::vector<std::pair<std::string, double>> results;
+  for (const Pattern& pattern : patterns) {
+    LinkedList document;
+    const std::size_t appends = pattern.at == 0 ? kLines : pattern.at - 1;
+    for (std::size_t i = 1; i <= appends; ++i) document.push(lineText(i));
+    for (std::size_t i = appends + 1; i <= kLines; ++i) {
+      document.insert(static_cast<int>(pattern.at), lineText(i));
+    }
+    results.emplace_back(std::string(pattern.name) + ": index bytes per line",
+                         static_cast<double>(document.indexBytes()) / document.size());
+  }
+  {
+    constexpr std::size_t kMillion = 1000000;
+    LinkedList document;
+    for (std::size_t i = 1; i <= kMillion; ++i) document.push(lineText(i));
+    for (std::size_t kept = 1; kept <= document.size(); ++kept) {
+      for (int gone = 0; gone < 4 && kept < document.size(); ++gone) {
+        document.remove(static_cast<int>(kept + 1));
+      }
+    }
+    results.emplace_back("10^6 appends, then 4 lines of 5 deleted: index bytes per line",
+                         static_cast<double>(document.indexBytes()) / document.size());
+  }
+  for (const auto& [what, bytes] : results) {
+    out << "  " << std::left << std::setw(62) << what << std::right << std::fixed
+        << std::setprecision(1) << bytes << "\n";
+  }
+  for (const auto& [what, bytes] : results) printTarget(out, what.c_str(), bytes / 32, 1.0);
+}
+
+void compareWithBareChain(std::ostream& out) {
+  constexpr std::size_t kLines = 1000000;
+  constexpr int kRuns = 11;
+  std::vector<std::string> texts;
+  for (std::size_t i = 1; i <= kLines; ++i) texts.push_back(lineText(i));
+  const std::vector<std::string> keys = {"k017;", "k404;", "k999;", "absent", "k500;"};
+  std::vector<double> chain[3];
+  std::vector<double> list[3];
+  for (int run = 0; run < kRuns; ++run) {
+    // Interleaved, each going first every other run.
+    const PerLine first = run % 2 == 0 ? timeOnce<BareChain>(texts, keys)
+                                       : timeOnce<LinkedList>(texts, keys);
+    const PerLine second = run % 2 == 0 ? timeOnce<LinkedList>(texts, keys)
+                                        : timeOnce<BareChain>(texts, keys);
+    const PerLine& bare = run % 2 == 0 ? first : second;
+    const PerLine& indexed = run % 2 == 0 ? second : first;
+    chain[0].push_back(bare.append);
+    chain[1].push_back(bare.list);
+    chain[2].push_back(bare.search);
+    list[0].push_back(indexed.append);
+    list[1].push_back(indexed.list);
+    list[2].push_back(indexed.search);
+  }
+  const char* what[] = {"append", "list", "search"};
+  const double limit[] = {1.15, 1.10, 1.10};
+  out << "LinkedList against a bare chain, " << kLines << " lines, ns per line, medians of "
+      << kRuns << " interleaved runs:\n";
+  for (int i = 0; i < 3; ++i) {
+    out << "  " << std::left << std::setw(8) << what[i] << std::right << std::fixed
+        << std::setprecision(2) << " bare chain " << std::setw(8) << median(chain[i]) * 1e9
+        << "   LinkedList " << std::setw(8) << median(list[i]) * 1e9 << "\n";
+  }
+  for (int i = 0; i < 3; ++i) {
+    const std::string description = std::string(what[i]) + ": LinkedList / bare chain, per line";
+    printTarget(out, description.c_str(), median(list[i]) / median(chain[i]), limit[i]);
+  }
+}
+
+}  // namespace bench
