@@ -18,10 +18,10 @@ std::string lineText(std::size_t i) {
   return text;
 }
 
-void printTarget(std::ostream& out, const char* what, double ratio, double limit) {
+void printTarget(std::ostream& out, const char* what, double value, double limit) {
   char line[160];
-  std::snprintf(line, sizeof line, "target  %-60s %8.2f  (at most %.2f)  %s\n", what, ratio, limit,
-                ratio <= limit ? "met" : "NOT MET");
+  std::snprintf(line, sizeof line, "target  %-60s %8.2f  (at most %.2f)  %s\n", what, value, limit,
+                value <= limit ? "met" : "NOT MET");
   out << line;
 }
 
@@ -82,7 +82,7 @@ class BareChain {
   }
 
  private:
-  Node head;          // the sentinel
+  Node head;           // the sentinel
   Node* tail = &head;  // the last node
 };
 
@@ -115,6 +115,10 @@ PerLine timeOnce(const std::vector<std::string>& texts, const std::vector<std::s
           secondsBetween(listed, searched) / lines / static_cast<double>(keys.size())};
 }
 
+double bytesPerLine(const LinkedList& document) {
+  return static_cast<double>(document.indexBytes()) / static_cast<double>(document.size());
+}
+
 double median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
@@ -145,7 +149,7 @@ void reportIndexBytes(std::ostream& out) {
       document.insert(static_cast<int>(pattern.at), lineText(i));
     }
     results.emplace_back(std::string(pattern.name) + ": index bytes per line",
-                         static_cast<double>(document.indexBytes()) / document.size());
+                         bytesPerLine(document));
   }
   {
     constexpr std::size_t kMillion = 1000000;
@@ -157,13 +161,13 @@ void reportIndexBytes(std::ostream& out) {
       }
     }
     results.emplace_back("10^6 appends, then 4 lines of 5 deleted: index bytes per line",
-                         static_cast<double>(document.indexBytes()) / document.size());
+                         bytesPerLine(document));
   }
   for (const auto& [what, bytes] : results) {
     out << "  " << std::left << std::setw(62) << what << std::right << std::fixed
         << std::setprecision(1) << bytes << "\n";
   }
-  for (const auto& [what, bytes] : results) printTarget(out, what.c_str(), bytes / 32, 1.0);
+  for (const auto& [what, bytes] : results) printTarget(out, what.c_str(), bytes, 32);
 }
 
 void compareWithBareChain(std::ostream& out) {
@@ -176,10 +180,10 @@ void compareWithBareChain(std::ostream& out) {
   std::vector<double> list[3];
   for (int run = 0; run < kRuns; ++run) {
     // Interleaved, each going first every other run.
-    const PerLine first = run % 2 == 0 ? timeOnce<BareChain>(texts, keys)
-                                       : timeOnce<LinkedList>(texts, keys);
-    const PerLine second = run % 2 == 0 ? timeOnce<LinkedList>(texts, keys)
-                                        : timeOnce<BareChain>(texts, keys);
+    const PerLine first =
+        run % 2 == 0 ? timeOnce<BareChain>(texts, keys) : timeOnce<LinkedList>(texts, keys);
+    const PerLine second =
+        run % 2 == 0 ? timeOnce<LinkedList>(texts, keys) : timeOnce<BareChain>(texts, keys);
     const PerLine& bare = run % 2 == 0 ? first : second;
     const PerLine& indexed = run % 2 == 0 ? second : first;
     chain[0].push_back(bare.append);

@@ -33,8 +33,9 @@ void reportIndexBytes(std::ostream& out);
 // target.
 void compareWithBareChain(std::ostream& out);
 
-// Prints a measured ratio against the most it may be.
-void printTarget(std::ostream& out, const char* what, double ratio, double limit);
+// Prints a measured figure against the most it may be, and whether it is
+// met, on one line that begins with "target".
+void printTarget(std::ostream& out, const char* what, double value, double limit);
 
 }  // namespace bench
 

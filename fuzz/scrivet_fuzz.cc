@@ -10,8 +10,8 @@
 #include <sstream>
 #include <string>
 
-#include "model.h"
 #include "scrivet/command_loop.h"
+#include "scrivet_model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);

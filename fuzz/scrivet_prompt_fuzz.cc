@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "model.h"
+#include "prompt_model.h"
 #include "scrivet-prompt/command_loop.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -18,10 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "model.h"
+#include "prompt_model.h"
 #include "scrivet-prompt/command_loop.h"
 #include "scrivet/command_loop.h"
 #include "scrivet/linked_list.h"
+#include "scrivet_model.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ class FixedOutput : public std::streambuf {
   explicit FixedOutput(std::size_t room) : bytes(room, '\0') {
     setp(bytes.data(), bytes.data() + bytes.size());
   }
-  std::string text() const { return std::string(pbase(), pptr()); }
+  std::string text() const { return {pbase(), pptr()}; }
 
  private:
   std::string bytes;

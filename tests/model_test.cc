@@ -2,8 +2,6 @@
 // and through its reference model: the outputs must be identical. The seeds
 // are fixed, so a failure names a session that can be replayed.
 
-#include "model.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,8 +9,10 @@
 #include <sstream>
 #include <string>
 
+#include "prompt_model.h"
 #include "scrivet-prompt/command_loop.h"
 #include "scrivet/command_loop.h"
+#include "scrivet_model.h"
 
 namespace {
 

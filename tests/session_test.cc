@@ -14,9 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "model.h"
+#include "prompt_model.h"
 #include "scrivet-prompt/command_loop.h"
 #include "scrivet/command_loop.h"
+#include "scrivet_model.h"
 
 namespace {
 

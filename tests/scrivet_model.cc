@@ -1,22 +1,13 @@
-#include "model.h"
+#include "scrivet_model.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <sstream>
 
 #include "scrivet/linked_list.h"
 
 namespace model {
-
-std::uint64_t Rng::next() {
-  std::uint64_t z = (state += 0x9E3779B97F4A7C15ULL);
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-  return z ^ (z >> 31);
-}
-
 namespace {
 
 bool startsWith(std::string_view s, std::string_view prefix) {
@@ -184,72 +175,7 @@ std::string checkLinkedList(std::string_view input) {
   return listing.str() == expected ? std::string() : "final listing differs";
 }
 
-// ---- generators ----
-
 namespace {
-
-template <typename T, std::size_t N>
-const T& pick(Rng& rng, const T (&choices)[N]) {
-  return choices[rng.below(N)];
-}
-
-// A text of any bytes but the newline; a double quote only when allowQuote.
-std::string randomText(Rng& rng, bool allowQuote) {
-  static const char kPlain[] = "abcxyz ABC 019";
-  const std::size_t length = rng.percent(3) ? 100 + rng.below(400) : rng.below(12);
-  std::string text;
-  for (std::size_t i = 0; i < length; ++i) {
-    const auto kind = rng.below(100);
-    if (kind < 70) {
-      text += kPlain[rng.below(sizeof kPlain - 1)];
-    } else if (kind < 90) {
-      text += pick(rng, {'\t', '\r', '\0', '\x1b', '\v', '\f'});
-    } else if (kind < 97 || !allowQuote) {
-      text += static_cast<char>(0x80 + rng.below(0x80));
-    } else {
-      text += '"';
-    }
-  }
-  return text;
-}
-
-// The spelling of a line number for a document of size lines: usually a
-// line inside, at or just outside the document, sometimes a limit of int or
-// something that is no number at all.
-std::string randomNumber(Rng& rng, std::size_t size) {
-  static const char* const kOdd[] = {"0",
-                                     "-1",
-                                     "-7",
-                                     "2147483647",
-                                     "-2147483648",
-                                     "2147483648",
-                                     "-2147483649",
-                                     "99999999999999999999",
-                                     "",
-                                     "abc",
-                                     "-",
-                                     "+",
-                                     " ",
-                                     "x1",
-                                     "+3",
-                                     "007",
-                                     "2x",
-                                     "-0",
-                                     "\t 2",
-                                     " \r\v\f1"};
-  const auto kind = rng.below(100);
-  if (kind < 15) return pick(rng, kOdd);
-  const auto n = static_cast<long long>(size);
-  long long value = 0;
-  if (kind < 80 && n > 0) {
-    value = 1 + static_cast<long long>(rng.below(static_cast<std::uint64_t>(n)));
-  } else {
-    value = n + static_cast<long long>(rng.below(3));  // n, n + 1, n + 2
-  }
-  std::string spelled = std::to_string(value);
-  if (rng.percent(10)) spelled = pick(rng, {" ", "  ", "\t", "+"}) + spelled;
-  return spelled;
-}
 
 // Puts text between quotes, most of the time properly.
 std::string quote(Rng& rng, const std::string& text) {
@@ -311,132 +237,6 @@ std::string scrivetSession(Rng& rng, std::size_t maxLines, std::size_t startLine
     session += line;
     if (i + 1 < lines || rng.percent(80)) session += '\n';
   }
-  return session;
-}
-
-// ---- scrivet-prompt ----
-
-namespace {
-
-// White space as the C locale knows it: what separates words.
-bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-// Reads the input the way the stream extraction operators of the C locale
-// do, keeping the position by hand.
-class Reader {
- public:
-  explicit Reader(std::string_view input) : input(input) {}
-
-  // The next word, or false at the end of input.
-  bool word(std::string& word) {
-    while (at < input.size() && isSpace(input[at])) ++at;
-    if (at == input.size()) return false;
-    const std::size_t start = at;
-    while (at < input.size() && !isSpace(input[at])) ++at;
-    word = std::string(input.substr(start, at - start));
-    return true;
-  }
-
-  // An int: blanks, an optional sign and digits. On failure the rest of the
-  // line is dropped.
-  bool number(int& value) {
-    while (at < input.size() && isSpace(input[at])) ++at;
-    const std::size_t start = at;
-    if (at < input.size() && (input[at] == '-' || input[at] == '+')) ++at;
-    const std::size_t digits = at;
-    while (at < input.size() && input[at] >= '0' && input[at] <= '9') ++at;
-    std::size_t first = digits;  // leading zeros do not count towards the size
-    while (first < at && input[first] == '0') ++first;
-    bool fits = at > digits && at - first <= 10;
-    long long parsed = 0;
-    if (fits && at > first) parsed = std::stoll(std::string(input.substr(first, at - first)));
-    if (start < at && input[start] == '-') parsed = -parsed;
-    fits = fits && parsed >= INT_MIN && parsed <= INT_MAX;
-    if (!fits) {
-      restOfLine();
-      return false;
-    }
-    value = static_cast<int>(parsed);
-    return true;
-  }
-
-  // Everything up to the next newline, which is dropped.
-  std::string restOfLine() {
-    const std::size_t newline = input.find('\n', at);
-    const std::size_t end = newline == std::string_view::npos ? input.size() : newline;
-    std::string text(input.substr(at, end - at));
-    at = newline == std::string_view::npos ? input.size() : newline + 1;
-    return text;
-  }
-
- private:
-  std::string_view input;
-  std::size_t at = 0;
-};
-
-}  // namespace
-
-std::string promptOutput(std::string_view input) {
-  std::string out = "Enter a User Command\n";
-  std::vector<std::string> entries;  // entry k is entries[k - 1]
-  Reader reader(input);
-  std::string word;
-  while (word != "quit" && reader.word(word)) {
-    int number = 0;
-    const auto n = static_cast<long long>(entries.size());
-    if (word == "insertEnd") {
-      entries.push_back(reader.restOfLine());
-    } else if (word == "edit") {
-      if (reader.number(number)) {
-        std::string text = reader.restOfLine();
-        if (number >= 1 && number <= n) entries[number - 1] = text;
-      }
-    } else if (word == "insert") {
-      if (reader.number(number)) {
-        std::string text = reader.restOfLine();
-        if (number >= 1 && number <= n + 1) entries.insert(entries.begin() + (number - 1), text);
-      }
-    } else if (word == "print") {
-      out += "\n\n";
-      for (long long k = n; k >= 1; --k) out += std::to_string(k) + " " + entries[k - 1] + "\n\n";
-      out += "0 \n\n";
-    }
-  }
-  return out;
-}
-
-std::string promptSession(Rng& rng) {
-  static const char* const kSpaces[] = {" ", " ", " ", "\n", "\t", "  ", "\r\n", "\v", "\f", "\r"};
-  static const char* const kOtherWords[] = {"delete", "Print", "QUIT",     "search",  "insertend",
-                                            "2",      "x",     "\x80\xff", "quitting"};
-  std::string session;
-  long long entries = 0;  // about how many entries there are, to aim numbers
-  const std::size_t words = 1 + rng.below(60);
-  for (std::size_t i = 0; i < words; ++i) {
-    const auto kind = rng.below(100);
-    if (kind < 30) {
-      session += "insertEnd";
-      if (rng.percent(85)) session += pick(rng, {" ", "", "\t"}) + randomText(rng, true);
-      session += "\n";
-      ++entries;
-    } else if (kind < 55) {
-      const bool isInsert = rng.percent(50);
-      session += isInsert ? "insert" : "edit";
-      session += pick(rng, kSpaces);
-      session += randomNumber(rng, static_cast<std::size_t>(entries));
-      if (rng.percent(85)) session += pick(rng, {" ", "", "\t"}) + randomText(rng, true);
-      session += "\n";
-      if (isInsert) ++entries;
-    } else if (kind < 70) {
-      session += "print";
-    } else if (kind < 99) {
-      session += pick(rng, kOtherWords);
-    } else {
-      session += "quit";
-    }
-    session += pick(rng, kSpaces);
-  }
-  if (rng.percent(20)) session.pop_back();  // end without the last separator
   return session;
 }
 

@@ -1,34 +1,20 @@
-// Reference models of both programs, for the randomized tests and the
-// fuzzers. Each model is written to be obviously right rather than fast: the
-// document is a std::vector, commands are parsed with the C library, and the
-// whole expected output is built in one string. The programs must write
-// exactly what the models write, for every input.
+// A reference model of scrivet, for the randomized tests and the fuzzers,
+// written to be obviously right rather than fast: the document is a
+// std::vector, numbers are parsed with the C library, and the whole
+// expected output is built in one string. scrivet must write exactly what
+// the model writes, for every input. Also a generator of random sessions.
 
-#ifndef SCRIVET_TESTS_MODEL_H_
-#define SCRIVET_TESTS_MODEL_H_
+#ifndef SCRIVET_TESTS_SCRIVET_MODEL_H_
+#define SCRIVET_TESTS_SCRIVET_MODEL_H_
 
-#include <cstdint>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "random_input.h"
+
 namespace model {
-
-// A small, seeded, platform-independent random source (splitmix64).
-class Rng {
- public:
-  explicit Rng(std::uint64_t seed) : state(seed) {}
-  std::uint64_t next();
-  // A value in 0..bound-1; bound must not be 0.
-  std::uint64_t below(std::uint64_t bound) { return next() % bound; }
-  // True with the given chance in percent.
-  bool percent(unsigned chance) { return below(100) < chance; }
-
- private:
-  std::uint64_t state;
-};
-
-// ---- scrivet ----
 
 enum class Op { kPush, kInsert, kRemove, kEdit, kPrint, kFind, kEnd };
 
@@ -75,15 +61,6 @@ std::string checkLinkedList(std::string_view input);
 // startLines appends that build a document to work on.
 std::string scrivetSession(Rng& rng, std::size_t maxLines = 80, std::size_t startLines = 0);
 
-// ---- scrivet-prompt ----
-
-// Everything scrivet-prompt writes for input.
-std::string promptOutput(std::string_view input);
-
-// A random scrivet-prompt session: command words and others separated by
-// every kind of white space, numbers good and bad, and texts of any bytes.
-std::string promptSession(Rng& rng);
-
 }  // namespace model
 
-#endif  // SCRIVET_TESTS_MODEL_H_
+#endif  // SCRIVET_TESTS_SCRIVET_MODEL_H_
