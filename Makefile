@@ -11,8 +11,10 @@ BENCH_ARGS  ?=
 
 # The build's own output goes to a log under build/ and is shown only when
 # the build fails, so a build with nothing to do prints nothing. The front
-# says in a line when it configures, and `make run` what to type; under `make -s` it says nothing, so
-# that `make -s run` writes nothing but the program's output.
+# says in a line when it configures, and `make run` what to type; under
+# `make -s` it says nothing, so that `make -s run` writes nothing but the
+# program's output. A target that tests a preset of its own follows
+# `sanitize`: $(call build,PRESET,tests), then ctest.
 ifeq ($(findstring s,$(firstword -$(MAKEFLAGS))),)
   SAY = echo
 else
