@@ -1,5 +1,6 @@
 # A thin front over CMake: each target configures a preset from
-# CMakePresets.json when its build folder is new, then builds or tests it.
+# CMakePresets.json when needed, then builds, runs or tests it. `make help`
+# lists the targets; a line `## text` just above a target is its entry.
 
 CMAKE ?= cmake
 CTEST ?= ctest
@@ -8,20 +9,53 @@ FUZZ_SECONDS ?= 60
 BENCH_SCALE ?= 1
 BENCH_ARGS  ?=
 
-# Under `make -s` the build's own chatter goes to a log that is shown only
-# when the build fails, so `make -s run` writes nothing but the program's
-# output.
-ifneq ($(findstring s,$(firstword -$(MAKEFLAGS))),)
-  LOG = > build/$(1).log 2>&1 || { cat build/$(1).log >&2; exit 1; }
+# The build's own output goes to a log under build/ and is shown only when
+# the build fails, so a build with nothing to do prints nothing. The front
+# says in a line when it configures, and `make run` what to type; under
+# `make -s` it says nothing, so that `make -s run` writes nothing but the
+# program's output. A target that tests a preset of its own follows
+# `sanitize`: $(call build,PRESET,tests), then ctest.
+ifeq ($(findstring s,$(firstword -$(MAKEFLAGS))),)
+  SAY = echo
+else
+  SAY = :
 endif
+MAKEFLAGS += --no-print-directory
 
-# $(call build,PRESET): configure PRESET if needed, then build it.
-define build
+# $(call configure,PRESET[,tests]): configures PRESET when needed. Its folder
+# holds the stamp `configured` only after a configure that completed;
+# without it, the cache and CMakeFiles/ that a failed configure may have
+# left are removed and the folder is configured afresh. With the stamp, it
+# is configured again in place when CMakePresets.json is newer than the
+# stamp, or, given `tests`, while its tests are skipped, so that a
+# GoogleTest installed since is found; given `tests`, it stops with the
+# note `tests-skipped` when GoogleTest is still missing.
+define configure
 	@command -v $(CMAKE) >/dev/null || { \
 	  echo "cmake was not found: install it first (Debian: sudo apt-get install cmake)" >&2; exit 1; }
-	@mkdir -p build
-	@test -f build/$(1)/CMakeCache.txt || $(CMAKE) --preset $(1) $(call LOG,$(1)-configure)
-	@$(CMAKE) --build --preset $(1) --parallel $(JOBS) $(call LOG,$(1))
+	@dir=build/$(1); log=build/$(1)-configure.log; say=$(SAY); \
+	if test ! -f $$dir/configured; then \
+	  rm -rf $$dir/CMakeCache.txt $$dir/CMakeFiles; \
+	elif test CMakePresets.json -nt $$dir/configured; then \
+	  rm -f $$dir/configured; \
+	elif test -n "$(2)" && test -f $$dir/tests-skipped; then \
+	  rm -f $$dir/configured; say=:; \
+	else \
+	  exit 0; \
+	fi; \
+	$$say "Configuring and building $$dir (logs: $$log, build/$(1).log)"; \
+	mkdir -p build; \
+	$(CMAKE) --preset $(1) >$$log 2>&1 || { cat $$log >&2; exit 1; }; \
+	touch $$dir/configured; \
+	if test -z "$(2)" && test -f $$dir/tests-skipped; then $(SAY) "$$(cat $$dir/tests-skipped)"; fi
+	$(if $(2),@! test -f build/$(1)/tests-skipped || { cat build/$(1)/tests-skipped >&2; exit 1; })
+endef
+
+# $(call build,PRESET[,tests]): configures PRESET when needed, then builds it.
+define build
+	$(call configure,$(1),$(2))
+	@$(CMAKE) --build --preset $(1) --parallel $(JOBS) >build/$(1).log 2>&1 || { \
+	  cat build/$(1).log >&2; exit 1; }
 endef
 
 # $(call need,COMMAND,DEBIAN_PACKAGES): stop with a message when COMMAND is missing.
@@ -30,79 +64,107 @@ define need
 	  echo "$(1) was not found: install it first (Debian: sudo apt-get install $(2))" >&2; exit 1; }
 endef
 
-.PHONY: all build run run-prompt test build-gcc build-clang sanitize fuzz stress \
-        format-check lint deps bench install package package-check clean
+.PHONY: all help build run run-prompt test build-gcc build-clang sanitize fuzz \
+        stress format format-check lint deps bench install package package-check clean
 
 all: build
 
+## List the targets, one line each.
+help:
+	@echo "make TARGET, where TARGET is one of:"
+	@awk '/^## / { doc = substr($$0, 4); next } \
+	     /^[a-z-]+:/ && doc != "" { sub(/:.*/, ""); printf "  %-15s %s\n", $$0, doc } \
+	     { doc = "" }' $(firstword $(MAKEFILE_LIST))
+
+## Build both programs (build/default), the default target.
 build:
 	$(call build,default)
 
+## Build if needed, then start scrivet on this terminal.
 run: build
+	@$(SAY) "scrivet reads commands now, one a line, without a prompt;" \
+	  "quit ends it, and so does any line it does not recognise." >&2
 	@build/default/scrivet/scrivet
 
+## Build if needed, then start scrivet-prompt on this terminal.
 run-prompt: build
 	@build/default/scrivet-prompt/scrivet-prompt
 
-test: build
+## Build and run the whole test suite (needs GoogleTest).
+test:
+	$(call build,default,tests)
 	@$(CTEST) --preset default --parallel $(JOBS)
 
+## Build with g++, warnings as errors (build/gcc).
 build-gcc:
 	$(call build,gcc)
 
+## Build with clang++, warnings as errors (build/clang).
 build-clang:
 	$(call need,clang++,clang)
 	$(call build,clang)
 
-# The whole suite under AddressSanitizer, UndefinedBehaviorSanitizer and
-# LeakSanitizer; any report fails a test.
+# Any sanitizer report fails a test.
+## Run the suite under AddressSanitizer, UBSan and LeakSanitizer.
 sanitize:
 	$(call need,clang++,clang libclang-rt-dev)
-	$(call build,sanitize)
+	$(call build,sanitize,tests)
 	@$(CTEST) --preset sanitize --parallel $(JOBS)
 
-# Each libFuzzer target for FUZZ_SECONDS seconds, checked against the models.
+## Run each libFuzzer target FUZZ_SECONDS seconds against the models.
 fuzz:
 	$(call need,clang++,clang libclang-rt-dev)
 	$(call build,fuzz)
 	@fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
 
-# A line of over 2 GiB and ten million lines through a release build.
+## Feed a line of over 2 GiB and ten million lines to a release build.
 stress:
 	$(call build,release)
 	@tests/stress.sh build/release/scrivet/scrivet
 
-format-check:
-	@tools/format-check.sh
+## Rewrite the C++ sources with clang-format.
+format:
+	@tools/format.sh
 
-lint: build
+## Fail on any C++ source that clang-format would change.
+format-check:
+	@tools/format.sh --check
+
+# clang-tidy reads the tests' compile flags from build/default.
+## Run clang-tidy over every C++ source, a line per file.
+lint:
+	$(call build,default,tests)
 	@tools/lint.sh build/default
 
-# Installs the Debian packages that every target here needs.
+## Install the Debian packages that every target here needs.
 deps:
 	@tools/install-deps.sh
 
-# Installing and packaging use the release build. PREFIX defaults to
-# CMake's install prefix (/usr/local).
+## Install the release build under PREFIX (default /usr/local).
 install:
 	$(call build,release)
 	@$(CMAKE) --install build/release $(if $(PREFIX),--prefix "$(PREFIX)")
 
-# The .deb and .tar.gz land in build/release/packages/.
+## Make a .deb and a .tar.gz in build/release/packages/.
 package:
 	$(call build,release)
 	@rm -rf build/release/packages
-	@$(CMAKE) --build build/release --target package
+	@$(CMAKE) --build build/release --target package >build/release-package.log 2>&1 || { \
+	  cat build/release-package.log >&2; exit 1; }
+	@$(SAY) "Packages:" build/release/packages/*.deb build/release/packages/*.tar.gz
 
+## Make the packages, then check them and run lintian on the .deb.
 package-check: package
 	@packaging/check-package.sh build/release/packages
 
-# The microbenchmarks (BENCH_ARGS: Google Benchmark flags), then scrivet
-# against ed on generated sessions (BENCH_SCALE multiplies their sizes).
+# BENCH_ARGS are Google Benchmark flags; BENCH_SCALE multiplies the sizes
+# of the sessions that scrivet and ed are timed on.
+## Run the microbenchmarks, then time scrivet against ed.
 bench:
 	$(call build,bench)
 	@build/bench/bench/scrivet_microbench $(BENCH_ARGS)
 	@BENCH_SCALE=$(BENCH_SCALE) bench/run.sh build/bench/scrivet/scrivet build/bench/scrivet-prompt/scrivet-prompt
 
+## Remove every build folder.
 clean:
 	rm -rf build

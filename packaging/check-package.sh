@@ -2,7 +2,9 @@
 # Checks what `make package` built: one .deb and one .tar.gz in DIR, each
 # holding both programs and both manual pages. The .deb must state a
 # Depends field, a maintainer and a multi-line description, its programs
-# must run, and its compressed pages must render without a groff warning.
+# must run, its compressed pages must render without a groff warning, its
+# changelog must name its version, and lintian must report no error, no
+# warning and no missing hardening; the .tar.gz must hold the licence.
 # usage: check-package.sh DIR
 set -u
 dir=${1:?usage: check-package.sh DIR}
@@ -13,11 +15,11 @@ fail() {
   failures=$((failures + 1))
 }
 
-for tool in dpkg-deb tar gzip groff; do
+for tool in dpkg-deb tar gzip groff lintian; do
   if ! command -v "$tool" >/dev/null; then
     package=dpkg
     [[ $tool == groff ]] && package=groff-base
-    [[ $tool == tar || $tool == gzip ]] && package=$tool
+    [[ $tool == tar || $tool == gzip || $tool == lintian ]] && package=$tool
     echo "FAIL: $tool was not found: install it (Debian: sudo apt-get install $package)"
     exit 1
   fi
@@ -75,9 +77,31 @@ for program in scrivet scrivet-prompt; do
   [[ -s $work/warnings ]] && fail "$program.1.gz: groff warned: $(cat "$work/warnings")"
 done
 
-# The .tar.gz: both programs and both uncompressed pages under one folder.
+changelog=$work/deb/usr/share/doc/scrivet/changelog.Debian.gz
+if [[ -f $changelog ]]; then
+  top=$(gzip -dc "$changelog" | sed -n 1p)
+  [[ $top == "scrivet ($(field Version)) "* ]] ||
+    fail "$deb: changelog.Debian.gz starts with '$top', not with version $(field Version)"
+fi
+
+# The .deb: lintian, the information tags shown too. Its errors and
+# warnings fail the check, and so does a missing hardening flag, which it
+# may report as information (hardening-no-bindnow). It warns that it runs
+# as root, as it does in CI; that line is dropped.
+lintian --display-info "$deb" >"$work/lintian" 2> >(grep -v '^running with root privileges' >&2)
+status=$?
+[[ -s $work/lintian ]] && sed 's/^/lintian: /' "$work/lintian"
+if grep -Eq '^[EW]: |^I: [^ ]+ hardening-' "$work/lintian"; then
+  fail "$deb: lintian reports the errors, warnings or missing hardening above"
+elif ((status != 0)); then
+  fail "$deb: lintian exited with status $status"
+fi
+
+# The .tar.gz: both programs, both uncompressed pages and the licence under
+# one folder.
 tar -tzf "$tgz" >"$work/tgz.list" || fail "$tgz: tar -tzf failed"
-for entry in bin/scrivet bin/scrivet-prompt share/man/man1/scrivet.1 share/man/man1/scrivet-prompt.1; do
+for entry in bin/scrivet bin/scrivet-prompt share/man/man1/scrivet.1 share/man/man1/scrivet-prompt.1 \
+  share/doc/scrivet/LICENSE; do
   grep -Eq "^[^/]+/$entry\$" "$work/tgz.list" || fail "$tgz: no */$entry"
 done
 

@@ -24,11 +24,12 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
   "scrivet keeps a document of numbered lines in memory and edits it with one
 command per line of standard input: append, insert, delete, replace, list
 with line numbers and search. scrivet-prompt is a smaller variant that
-appends lines and lists them newest first. Neither reads or writes files.")
+appends lines and lists them by descending number. Neither reads or writes
+files.")
 
 # Per generator: the Debian package needs dpkg-shlibdeps for its Depends
-# field, and gets its manual pages compressed as Debian policy asks.
+# field, and gets the files Debian policy asks for (see debian_files.cmake).
 set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/cpack_project_config.cmake")
-set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/compress_man_pages.cmake")
+set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/debian_files.cmake")
 
 include(CPack)

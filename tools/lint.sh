@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Runs clang-tidy, with the checks in .clang-tidy, over every C++ source of
-# the project. Usage: tools/lint.sh BUILD_DIR (holding compile_commands.json)
+# Runs clang-tidy, with the checks in .clang-tidy, over every C++ source
+# file (tools/sources.sh), several at a time, writing a line per file as it
+# is done, followed by that file's findings.
+# Usage: tools/lint.sh BUILD_DIR (holding compile_commands.json)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$1
@@ -10,22 +12,36 @@ command -v "$tidy" >/dev/null || {
   exit 1
 }
 [[ -f $build/compile_commands.json ]] || { echo "no $build/compile_commands.json" >&2; exit 1; }
-# Sources the build compiles are checked with its flags; the fuzz targets,
-# built only by clang's fuzz preset, and the benchmarks with the project's
-# include folders.
-in_build=() others=()
-for file in $(git ls-files -- '*.cc'); do
+mapfile -t files < <(tools/sources.sh cc)
+((${#files[@]} > 0)) || { echo "no C++ files were found under the source folders" >&2; exit 1; }
+
+# One file: a source the build compiles is checked with its flags; the
+# others (the fuzz targets, built only by clang's fuzz preset, the
+# benchmarks, a file not yet in the build) with the project's include
+# folders. clang-tidy's count of the warnings it suppressed in system
+# headers is dropped; only its findings are of interest.
+lint_one() {
+  local file=$1 output status=0
   if grep -q "\"file\": \"$PWD/$file\"" "$build/compile_commands.json"; then
-    in_build+=("$file")
+    output=$("$tidy" -p "$build" --quiet "$file" 2>&1) || status=$?
   else
-    others+=("$file")
+    output=$("$tidy" --quiet "$file" -- -std=c++17 -I. -Itests 2>&1) || status=$?
   fi
-done
-# clang-tidy counts the warnings it suppressed in system headers on
-# standard error; only its findings are of interest.
-quiet() { grep -v '^[0-9]* warnings\( and [0-9]* errors\?\)\? generated\.$' || true; }
-printf '%s\n' "${in_build[@]}" |
-  xargs -P "$(nproc)" -n 1 "$tidy" -p "$build" --quiet 2> >(quiet >&2)
-printf '%s\n' "${others[@]}" |
-  xargs -P "$(nproc)" -I{} "$tidy" --quiet {} -- -std=c++17 -I. -Itests 2> >(quiet >&2)
-echo "clang-tidy: no findings"
+  output=$(grep -v '^[0-9]* warnings\( and [0-9]* errors\?\)\? generated\.$' <<<"$output" || true)
+  # One write, so that the lines of parallel jobs do not interleave.
+  printf '%s\n' "$( ((status == 0)) && echo "  ok    $file" || echo "  FAIL  $file"
+    [[ -z $output ]] || printf '%s\n' "$output")"
+  return "$status"
+}
+export -f lint_one
+export build tidy
+
+jobs=$(nproc 2>/dev/null || echo 2)
+echo "clang-tidy: ${#files[@]} files, $jobs at a time"
+# shellcheck disable=SC2016 # $1 is for the inner bash to expand
+if printf '%s\n' "${files[@]}" | xargs -P "$jobs" -I{} bash -c 'lint_one "$1"' _ {}; then
+  echo "clang-tidy: no findings"
+else
+  echo "clang-tidy: findings above" >&2
+  exit 1
+fi
