@@ -1,0 +1,116 @@
+#include "key_search.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace scrivet {
+namespace {
+
+// Bytes of ordinary text, the commonest first. Only the speed of foundIn
+// depends on it.
+constexpr std::string_view kCommonFirst =
+    " etaoinsrhldcumfpgwybvkxjqz0123456789\nETAOINSRHLDCUMFPGWYBVKXJQZ.,-_'\"()/:;=";
+
+// For each byte, how rare it is likely to be in a text: higher is rarer;
+// a byte not in kCommonFirst is rarer than any that is.
+constexpr std::array<unsigned char, 256> rarityTable() {
+  std::array<unsigned char, 256> rarity{};
+  for (auto& r : rarity) r = static_cast<unsigned char>(kCommonFirst.size());
+  for (std::size_t i = 0; i < kCommonFirst.size(); ++i) {
+    rarity[static_cast<unsigned char>(kCommonFirst[i])] = static_cast<unsigned char>(i);
+  }
+  return rarity;
+}
+constexpr std::array<unsigned char, 256> kRarity = rarityTable();
+
+// The start of the maximal suffix of key (key not empty) and the period of
+// that suffix, for the byte order < or, when reversed, for >.
+struct Suffix {
+  std::size_t start;
+  std::size_t period;
+};
+
+Suffix maximalSuffix(const unsigned char* key, std::size_t size, bool reversed) {
+  std::size_t start = 0;   // the best suffix so far begins here
+  std::size_t j = 0;       // a rival suffix begins at j + 1 ...
+  std::size_t k = 1;       // ... and agrees with the best on k - 1 bytes
+  std::size_t period = 1;  // the period of the best suffix's prefix seen so far
+  while (j + k < size) {
+    const unsigned char rival = key[j + k];
+    const unsigned char best = key[start + k - 1];
+    if (rival == best) {
+      if (k == period) {
+        j += period;
+        k = 1;
+      } else {
+        ++k;
+      }
+    } else if ((rival < best) != reversed) {
+      j += k;
+      k = 1;
+      period = j + 1 - start;
+    } else {
+      start = j + 1;
+      j = start;
+      k = 1;
+      period = 1;
+    }
+  }
+  return {start, period};
+}
+
+}  // namespace
+
+KeySearch::KeySearch(std::string_view key) : key(key) {
+  if (key.empty()) return;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(key.data());
+  const std::size_t size = key.size();
+  // A critical factorization: the later of the two maximal suffixes.
+  const Suffix byLess = maximalSuffix(bytes, size, false);
+  const Suffix byMore = maximalSuffix(bytes, size, true);
+  const Suffix critical = byLess.start >= byMore.start ? byLess : byMore;
+  split = critical.start;
+  periodic = std::memcmp(bytes, bytes + critical.period, split) == 0;
+  period = periodic ? critical.period : std::max(split, size - split) + 1;
+  for (std::size_t i = 1; i < size; ++i) {
+    if (kRarity[bytes[i]] >= kRarity[bytes[rare]]) rare = i;
+  }
+}
+
+bool KeySearch::foundIn(std::string_view text) const {
+  const std::size_t size = key.size();
+  if (size == 0) return true;
+  if (text.size() < size) return false;
+  const auto* k = reinterpret_cast<const unsigned char*>(key.data());
+  const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t last = text.size() - size;  // the last place key can start
+  std::size_t j = 0;                            // key is tried at t + j; no earlier place holds it
+  std::size_t known = 0;                        // key[0, known) is known to equal t[j, j + known)
+  for (;;) {
+    // With nothing known, first move on to the next place whose byte at
+    // rare matches: memchr passes each byte of the text at most once.
+    if (known == 0 && t[j + rare] != k[rare]) {
+      const void* hit = std::memchr(t + j + rare + 1, k[rare], last - j);
+      if (hit == nullptr) return false;
+      j = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - t) - rare;
+    }
+    // The right half, left to right.
+    std::size_t i = std::max(split, known);
+    while (i < size && k[i] == t[j + i]) ++i;
+    if (i < size) {
+      j += i - split + 1;
+      known = 0;
+    } else {
+      // The left half, right to left.
+      std::size_t h = split;
+      while (h > known && k[h - 1] == t[j + h - 1]) --h;
+      if (h <= known) return true;
+      j += period;
+      known = periodic ? size - period : 0;
+    }
+    if (j > last) return false;
+  }
+}
+
+}  // namespace scrivet
