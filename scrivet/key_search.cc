@@ -24,6 +24,14 @@ constexpr std::array<unsigned char, 256> rarityTable() {
 }
 constexpr std::array<unsigned char, 256> kRarity = rarityTable();
 
+// Texts shorter than kLongText are skipped through with the table skip when
+// the key has at least kSkipKey bytes, and all others with memchr: few memchr
+// calls pay for themselves on a long text, while on a short line a long key
+// moves far with each table look-up.
+constexpr std::size_t kLongText = 256;
+constexpr std::size_t kSkipKey = 12;
+static_assert(kLongText <= 256, "skip holds moves of at most 255");
+
 // The start of the maximal suffix of key (key not empty) and the period of
 // that suffix, for the byte order < or, when reversed, for >.
 struct Suffix {
@@ -76,6 +84,12 @@ KeySearch::KeySearch(std::string_view key) : key(key) {
   for (std::size_t i = 1; i < size; ++i) {
     if (kRarity[bytes[i]] >= kRarity[bytes[rare]]) rare = i;
   }
+  if (size < kLongText) {  // skip serves only texts shorter than that
+    skip.fill(static_cast<unsigned char>(size));
+    for (std::size_t i = 0; i + 1 < size; ++i) {
+      skip[bytes[i]] = static_cast<unsigned char>(size - 1 - i);
+    }
+  }
 }
 
 bool KeySearch::foundIn(std::string_view text) const {
@@ -88,12 +102,22 @@ bool KeySearch::foundIn(std::string_view text) const {
   std::size_t j = 0;                            // key is tried at t + j; no earlier place holds it
   std::size_t known = 0;                        // key[0, known) is known to equal t[j, j + known)
   for (;;) {
-    // With nothing known, first move on to the next place whose byte at
-    // rare matches: memchr passes each byte of the text at most once.
-    if (known == 0 && t[j + rare] != k[rare]) {
-      const void* hit = std::memchr(t + j + rare + 1, k[rare], last - j);
-      if (hit == nullptr) return false;
-      j = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - t) - rare;
+    // With nothing known, first pass over places that cannot hold key, by
+    // one of two rules whose work is proportional to the places passed.
+    if (known == 0) {
+      if (text.size() < kLongText && size >= kSkipKey) {
+        // The byte under key's last one moves key until a byte of key
+        // lies under it.
+        for (unsigned char end = t[j + size - 1]; end != k[size - 1]; end = t[j + size - 1]) {
+          j += skip[end];
+          if (j > last) return false;
+        }
+      } else if (t[j + rare] != k[rare]) {
+        // The next place whose byte at rare matches, found by memchr.
+        const void* hit = std::memchr(t + j + rare + 1, k[rare], last - j);
+        if (hit == nullptr) return false;
+        j = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - t) - rare;
+      }
     }
     // The right half, left to right.
     std::size_t i = std::max(split, known);

@@ -99,11 +99,12 @@ std::string newKey(model::Rng& rng, const std::string& alphabet) {
   }
 }
 
-// A text of up to about 200 bytes: random, one byte repeated, or near-copies
+// A text of up to about 360 bytes, so that both short and long texts are
+// searched: random, one byte repeated, or near-copies
 // of key; then, by chance, key put at its start, its end or its middle, or
 // key cut short at its end or its start.
 std::string newText(model::Rng& rng, const std::string& alphabet, const std::string& key) {
-  const std::size_t size = rng.below(160);
+  const std::size_t size = rng.below(320);
   std::string text;
   switch (rng.below(4)) {
     case 0:
