@@ -102,6 +102,7 @@ package-check: package
 bench:
 	$(call build,bench)
 	@build/bench/bench/scrivet_microbench $(BENCH_ARGS)
+	@build/bench/bench/scrivet_search_bench
 	@BENCH_SCALE=$(BENCH_SCALE) bench/run.sh build/bench/scrivet/scrivet
 
 clean:

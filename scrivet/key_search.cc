@@ -39,21 +39,33 @@ struct Suffix {
   std::size_t period;
 };
 
+// The number of leading bytes that a[0, n) and b[0, n) share.
+std::size_t commonPrefix(const unsigned char* a, const unsigned char* b, std::size_t n) {
+  constexpr std::size_t kBlock = 64;
+  std::size_t same = 0;
+  while (same < n && same < kBlock && a[same] == b[same]) ++same;
+  if (same < kBlock) return same;
+  while (n - same >= kBlock && std::memcmp(a + same, b + same, kBlock) == 0) same += kBlock;
+  while (same < n && a[same] == b[same]) ++same;
+  return same;
+}
+
 Suffix maximalSuffix(const unsigned char* key, std::size_t size, bool reversed) {
   std::size_t start = 0;   // the best suffix so far begins here
   std::size_t j = 0;       // a rival suffix begins at j + 1 ...
   std::size_t k = 1;       // ... and agrees with the best on k - 1 bytes
-  std::size_t period = 1;  // the period of the best suffix's prefix seen so far
+  std::size_t period = 1;  // key[start, j + k) has this period, and j + 1 - start
+                           // is a multiple of it
   while (j + k < size) {
     const unsigned char rival = key[j + k];
     const unsigned char best = key[start + k - 1];
     if (rival == best) {
-      if (k == period) {
-        j += period;
-        k = 1;
-      } else {
-        ++k;
-      }
+      // key[start, j + k] keeps the period: pass over every further byte
+      // that does, at once.
+      const std::size_t next = j + k + 1;
+      const std::size_t end = next + commonPrefix(key + next, key + next - period, size - next);
+      k = (end - start) % period + 1;
+      j = end - k;
     } else if ((rival < best) != reversed) {
       j += k;
       k = 1;
@@ -81,9 +93,14 @@ KeySearch::KeySearch(std::string_view key) : key(key) {
   split = critical.start;
   periodic = std::memcmp(bytes, bytes + critical.period, split) == 0;
   period = periodic ? critical.period : std::max(split, size - split) + 1;
-  for (std::size_t i = 1; i < size; ++i) {
-    if (kRarity[bytes[i]] >= kRarity[bytes[rare]]) rare = i;
+  std::array<bool, 256> present{};
+  for (std::size_t i = 0; i < size; ++i) present[bytes[i]] = true;
+  unsigned char rarest = bytes[0];
+  for (std::size_t c = 0; c < present.size(); ++c) {
+    if (present[c] && kRarity[c] > kRarity[rarest]) rarest = static_cast<unsigned char>(c);
   }
+  rare = static_cast<std::size_t>(
+      static_cast<const unsigned char*>(std::memchr(bytes, rarest, size)) - bytes);
   if (size < kLongText) {  // skip serves only texts shorter than that
     skip.fill(static_cast<unsigned char>(size));
     for (std::size_t i = 0; i + 1 < size; ++i) {

@@ -20,8 +20,8 @@
 
 namespace {
 
-constexpr std::uint64_t kKeys = 60000;  // one seed each
-constexpr int kTextsPerKey = 4;         // all searched with one KeySearch
+constexpr std::uint64_t kKeys = 100000;  // one seed each
+constexpr int kTextsPerKey = 4;          // all searched with one KeySearch
 
 // The alphabets keys and texts are drawn from; the last holds NUL, 0x80
 // and 0xFF.
@@ -30,10 +30,12 @@ const std::string kAlphabets[] = {"ab", "abc",
                                               "a",
                                               4)};
 
-// bytes in C notation, on one line.
+// bytes in C notation, on one line; past kShown bytes only their number
+// (the seed gives them all back).
 std::string escaped(std::string_view bytes) {
+  constexpr std::size_t kShown = 160;
   std::ostringstream out;
-  for (const unsigned char c : bytes) {
+  for (const unsigned char c : bytes.substr(0, kShown)) {
     if (c == '\\' || c == '"') {
       out << '\\' << c;
     } else if (c >= 0x20 && c < 0x7f) {
@@ -42,6 +44,7 @@ std::string escaped(std::string_view bytes) {
       out << "\\x" << std::hex << static_cast<int>(c) << std::dec;
     }
   }
+  if (bytes.size() > kShown) out << "... (" << bytes.size() << " bytes)";
   return out.str();
 }
 
@@ -63,12 +66,12 @@ std::string repeated(const std::string& word, std::size_t size) {
   return out;
 }
 
-// A key of 0 to 40 bytes: random, a^k, (ab)^k, a^k b, b a^k, a^k b a^j,
+// A key of 0 to 40 bytes, or now and then up to 400: random, a^k, (ab)^k, a^k b, b a^k, a^k b a^j,
 // a prefix of the Fibonacci word abaababaabaab..., or a random word
 // repeated, as is or with one byte changed; a and b are two bytes of
 // alphabet.
 std::string newKey(model::Rng& rng, const std::string& alphabet) {
-  const std::size_t size = rng.below(41);
+  const std::size_t size = rng.below(rng.percent(10) ? 401 : 41);
   const std::string a(1, alphabet[0]);
   const std::string b(1, alphabet[1]);
   const std::size_t k = size / 2;
