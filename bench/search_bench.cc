@@ -45,8 +45,6 @@
 
 #include "scrivet/linked_list.h"
 
-extern char** environ;
-
 namespace {
 
 using scrivet::LinkedList;
@@ -99,6 +97,7 @@ struct OneLine {
 // runs of `searches` searches each.
 double searchTime(const LinkedList& document, const std::string& key, int searches) {
   std::vector<double> times;
+  times.reserve(kLongLineRuns);
   for (int run = 0; run < kLongLineRuns; ++run) {
     times.push_back(secondsOf([&] {
       for (int i = 0; i < searches; ++i) document.find(key, discard);
@@ -133,7 +132,11 @@ std::string bThenA(std::size_t size) { return 'b' + std::string(size - 1, 'a'); 
 std::string bInTheMiddle(std::size_t size) {
   return std::string(size / 2, 'a') + 'b' + std::string(size - size / 2 - 1, 'a');
 }
-std::string onlyA(std::size_t size) { return std::string(size, 'a'); }
+std::string onlyA(std::size_t size) {
+  std::string text;
+  text.assign(size, 'a');
+  return text;
+}
 std::string runsOfA(std::size_t size) { return repeated(std::string(999, 'a') + 'b', size); }
 
 void keysOnLongLines() {

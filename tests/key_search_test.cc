@@ -89,10 +89,12 @@ std::string newKey(model::Rng& rng, const std::string& alphabet) {
     case 5:
       return repeated(a, k) + b + repeated(a, rng.percent(50) ? k : rng.below(size + 1));
     case 6: {
-      std::string shorter = a;
-      std::string longer = a + b;
-      while (longer.size() < size) shorter = std::exchange(longer, longer + shorter);
-      return longer.substr(0, size);
+      // Each Fibonacci word is the one before followed by the one before
+      // that, which is also a prefix of the one before.
+      std::string word = a + b;
+      std::size_t before = 1;
+      while (word.size() < size) word += word.substr(0, std::exchange(before, word.size()));
+      return word.substr(0, size);
     }
     default: {
       std::string key = repeated(randomWord(rng, alphabet, 1 + rng.below(6)), size);
