@@ -32,11 +32,10 @@ constexpr std::size_t kLongText = 256;
 constexpr std::size_t kSkipKey = 12;
 static_assert(kLongText <= 256, "skip holds moves of at most 255");
 
-// The start of the maximal suffix of key (key not empty) and the period of
-// that suffix, for the byte order < or, when reversed, for >.
+// A suffix of the key.
 struct Suffix {
-  std::size_t start;
-  std::size_t period;
+  std::size_t start;   // where it begins in the key
+  std::size_t period;  // its smallest period
 };
 
 // The number of leading bytes that a[0, n) and b[0, n) share.
@@ -50,6 +49,8 @@ std::size_t commonPrefix(const unsigned char* a, const unsigned char* b, std::si
   return same;
 }
 
+// The maximal suffix of key[0, size) (size at least 1) for the byte order <
+// or, when reversed, for >, in time linear in size.
 Suffix maximalSuffix(const unsigned char* key, std::size_t size, bool reversed) {
   std::size_t start = 0;   // the best suffix so far begins here
   std::size_t j = 0;       // a rival suffix begins at j + 1 ...
