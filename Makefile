@@ -163,6 +163,7 @@ package-check: package
 bench:
 	$(call build,bench)
 	@build/bench/bench/scrivet_microbench $(BENCH_ARGS)
+	@build/bench/bench/scrivet_search_bench
 	@BENCH_SCALE=$(BENCH_SCALE) bench/run.sh build/bench/scrivet/scrivet build/bench/scrivet-prompt/scrivet-prompt
 
 ## Remove every build folder.

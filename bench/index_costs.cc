@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "scrivet/key_search.h"
 #include "scrivet/linked_list.h"
 
 namespace bench {
@@ -42,8 +43,9 @@ void writeNumbered(std::ostream& out, std::size_t number, std::string_view text)
   out << std::endl;
 }
 
-// The same nodes linked at a tail pointer, with no index: the least that a
-// line list can cost for appending, listing and searching.
+// The same nodes linked at a tail pointer, with no index and no prefetching:
+// the least that a line list can cost for appending, listing and searching
+// with the same key search.
 class BareChain {
  public:
   BareChain() = default;
@@ -70,10 +72,11 @@ class BareChain {
   }
 
   void find(std::string_view key, std::ostream& out) const {
+    const scrivet::KeySearch search(key);
     bool found = false;
     std::size_t number = 1;
     for (const Node* node = head.next; node != nullptr; node = node->next, ++number) {
-      if (std::string_view(node->text).find(key) != std::string_view::npos) {
+      if (search.foundIn(node->text)) {
         writeNumbered(out, number, node->text);
         found = true;
       }

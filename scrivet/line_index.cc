@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "linked_list.h"
+#include "prefetch.h"
 
 namespace scrivet {
 namespace {
@@ -39,15 +40,6 @@ void shareOut(T* a, std::size_t aSize, T* b, std::size_t bSize, std::size_t keep
     std::copy_backward(b, b + bSize, b + bSize + move);
     std::copy(a + keep, a + aSize, b);
   }
-}
-
-// Asks the processor to start loading what address points at; only a hint.
-void prefetch(const void* address) {
-#if defined(__GNUC__)
-  __builtin_prefetch(address);
-#else
-  (void)address;
-#endif
 }
 
 }  // namespace

@@ -1,0 +1,350 @@
+// Times LinkedList::find where a plain substring scan takes time in the
+// product of line and key length, and where it was already fast, and prints
+// each target as
+//   target  DESCRIPTION  RATIO  (at most LIMIT)  met | NOT MET
+// followed by the times behind it. All times are wall-clock medians taken
+// in this run; results go to a stream that discards them.
+//
+//   keys on long lines  For the keys a...ab, ba...a and a...aba...a on a line
+//                       of a, and a...a on a line of a^999 b repeated (all
+//                       absent): a 32 KiB key against a 2 KiB key on a 4 MiB
+//                       line, and an 8 MiB line against a 4 MiB line with a
+//                       16 KiB key; 5 runs each, a run being as many
+//                       searches as take 20 ms with the 2 KiB key.
+//   short keys          Documents of 40-byte lines, keys kNNN; that 1 line in
+//                       1000 holds: find against the scan it replaced (a walk
+//                       of a chain built the same way, std::string_view::find
+//                       on each line), the two taking turns.
+//   rare key            One 15-byte key held by 1 of 2,000,000 lines of 44
+//                       bytes: find on the document in memory against
+//                       grep -F -n on the same text in a file, read from the
+//                       page cache after three warm-up runs; the two take
+//                       turns.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <ostream>
+#include <random>
+#include <sstream>
+#include <streambuf>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "scrivet/linked_list.h"
+
+namespace {
+
+using scrivet::LinkedList;
+using scrivet::Node;
+
+constexpr std::size_t kKiB = 1024;
+constexpr std::size_t kMiB = 1024 * kKiB;
+constexpr int kLongLineRuns = 5;
+constexpr double kLongLineRun = 0.02;  // seconds that one run takes at least
+constexpr int kRareKeyRuns = 9;
+constexpr std::uint32_t kSeed = 20240607;
+
+// A stream buffer that accepts every byte and keeps none.
+class NullBuffer : public std::streambuf {
+ protected:
+  int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+  std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+
+NullBuffer discardBuffer;
+std::ostream discard(&discardBuffer);
+
+// The wall-clock seconds that work takes.
+template <typename Work>
+double secondsOf(Work&& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+void printTarget(const std::string& what, double ratio, double limit) {
+  std::printf("target  %-60s %8.2f  (at most %.2f)  %s\n", what.c_str(), ratio, limit,
+              ratio <= limit ? "met" : "NOT MET");
+}
+
+// ---- keys on long lines ----
+
+// A document of one line.
+struct OneLine {
+  explicit OneLine(std::string text) { document.push(std::move(text)); }
+  LinkedList document;
+};
+
+// The time of one search for key in document: the median of kLongLineRuns
+// runs of `searches` searches each.
+double searchTime(const LinkedList& document, const std::string& key, int searches) {
+  std::vector<double> times;
+  times.reserve(kLongLineRuns);
+  for (int run = 0; run < kLongLineRuns; ++run) {
+    times.push_back(secondsOf([&] {
+      for (int i = 0; i < searches; ++i) document.find(key, discard);
+    }));
+  }
+  return median(times) / searches;
+}
+
+// How many searches for key in document take kLongLineRun seconds or more.
+int searchesPerRun(const LinkedList& document, const std::string& key) {
+  const double once = searchTime(document, key, 1);
+  return static_cast<int>(std::min(1000.0, std::ceil(kLongLineRun / std::max(once, 1e-9))));
+}
+
+// size bytes of word repeated.
+std::string repeated(std::string_view word, std::size_t size) {
+  std::string text;
+  text.reserve(size + word.size());
+  while (text.size() < size) text += word;
+  text.resize(size);
+  return text;
+}
+
+struct KeyShape {
+  const char* name;                  // how the key looks
+  std::string (*key)(std::size_t);   // the key of a given size
+  std::string (*line)(std::size_t);  // the line it is looked for in
+};
+
+std::string aThenB(std::size_t size) { return std::string(size - 1, 'a') + 'b'; }
+std::string bThenA(std::size_t size) { return 'b' + std::string(size - 1, 'a'); }
+std::string bInTheMiddle(std::size_t size) {
+  return std::string(size / 2, 'a') + 'b' + std::string(size - size / 2 - 1, 'a');
+}
+std::string onlyA(std::size_t size) {
+  std::string text;
+  text.assign(size, 'a');
+  return text;
+}
+std::string runsOfA(std::size_t size) { return repeated(std::string(999, 'a') + 'b', size); }
+
+void keysOnLongLines() {
+  const KeyShape shapes[] = {{"a...ab on a...a", aThenB, onlyA},
+                             {"ba...a on a...a", bThenA, onlyA},
+                             {"a...aba...a on a...a", bInTheMiddle, onlyA},
+                             {"a...a on (a^999 b)...", onlyA, runsOfA}};
+  for (const KeyShape& shape : shapes) {
+    const OneLine line4(shape.line(4 * kMiB));
+    const OneLine line8(shape.line(8 * kMiB));
+    const int searches = searchesPerRun(line4.document, shape.key(2 * kKiB));
+    const double key2 = searchTime(line4.document, shape.key(2 * kKiB), searches);
+    const double key32 = searchTime(line4.document, shape.key(32 * kKiB), searches);
+    const double key16on4 = searchTime(line4.document, shape.key(16 * kKiB), searches);
+    const double key16on8 = searchTime(line8.document, shape.key(16 * kKiB), searches);
+    printTarget(std::string(shape.name) + ", 4 MiB line: 32 KiB key / 2 KiB key", key32 / key2,
+                2.0);
+    printTarget(std::string(shape.name) + ", 16 KiB key: 8 MiB line / 4 MiB line",
+                key16on8 / key16on4, 2.5);
+    std::printf(
+        "        ms per search (runs of %d): 4 MiB line: 2 KiB key %.3f, 32 KiB key %.3f,"
+        " 16 KiB key %.3f; 8 MiB line: 16 KiB key %.3f\n",
+        searches, key2 * 1e3, key32 * 1e3, key16on4 * 1e3, key16on8 * 1e3);
+  }
+}
+
+// ---- short keys over many lines ----
+
+// The text of line i, 40 bytes for i below 10^7, holding the tag
+// "kNNN;" with NNN = (i - 1) mod 1000; nothing else in it holds a "k".
+std::string lineText(std::size_t i) {
+  char text[64];
+  std::snprintf(text, sizeof text, "line %07zu k%03zu; the quick brown foxes", i, (i - 1) % 1000);
+  return text;
+}
+
+std::string keyText(std::uint32_t tag) {
+  char key[16];
+  std::snprintf(key, sizeof key, "k%03u;", static_cast<unsigned>(tag % 1000));
+  return key;
+}
+
+// A bare chain of nodes behind a sentinel, appended at a tail pointer, as
+// the document's own chain is.
+class Chain {
+ public:
+  Chain() = default;
+  Chain(const Chain&) = delete;
+  Chain& operator=(const Chain&) = delete;
+  ~Chain() {
+    for (Node* node = head.next; node != nullptr;) delete std::exchange(node, node->next);
+  }
+
+  void push(std::string text) {
+    tail->next = new Node{std::move(text), nullptr};
+    tail = tail->next;
+  }
+
+  // The search that LinkedList::find did before: std::string_view::find on
+  // every line, with the same output.
+  void find(std::string_view key, std::ostream& out) const {
+    bool found = false;
+    std::size_t number = 1;
+    for (const Node* node = head.next; node != nullptr; node = node->next, ++number) {
+      if (std::string_view(node->text).find(key) != std::string_view::npos) {
+        char prefix[24];
+        char* end = std::to_chars(prefix, prefix + sizeof prefix - 1, number).ptr;
+        *end++ = ' ';
+        out.write(prefix, end - prefix);
+        out.write(node->text.data(), static_cast<std::streamsize>(node->text.size()));
+        out << std::endl;
+        found = true;
+      }
+    }
+    if (!found) out << "not found" << std::endl;
+  }
+
+ private:
+  Node head;
+  Node* tail = &head;
+};
+
+// What search writes for key.
+template <typename Searched>
+std::string written(const Searched& searched, std::string_view key) {
+  std::ostringstream out;
+  searched.find(key, out);
+  return out.str();
+}
+
+void shortKeys(std::size_t lines, int runs) {
+  // Built in turns, so that both chains lie alike on the heap, the
+  // document's index blocks among them.
+  LinkedList document;
+  Chain chain;
+  for (std::size_t i = 1; i <= lines; ++i) {
+    document.push(lineText(i));
+    chain.push(lineText(i));
+  }
+  if (written(document, "k042;") != written(chain, "k042;")) {
+    std::printf("short keys: find and the old scan disagree; no figures\n");
+    return;
+  }
+  std::mt19937 random(kSeed);
+  std::vector<double> newTimes;
+  std::vector<double> oldTimes;
+  for (int run = 0; run < runs; ++run) {
+    const std::string key = keyText(random());
+    const auto timeNew = [&] {
+      newTimes.push_back(secondsOf([&] { document.find(key, discard); }));
+    };
+    const auto timeOld = [&] { oldTimes.push_back(secondsOf([&] { chain.find(key, discard); })); };
+    if (run % 2 == 0) {
+      timeNew();
+      timeOld();
+    } else {
+      timeOld();
+      timeNew();
+    }
+  }
+  const double newTime = median(newTimes);
+  const double oldTime = median(oldTimes);
+  printTarget("short keys, " + std::to_string(lines) + " lines of 40 bytes: new / old find",
+              newTime / oldTime, 1.10);
+  std::printf("        ms per search, median of %d: new %.3f, old %.3f\n", runs, newTime * 1e3,
+              oldTime * 1e3);
+}
+
+// ---- a rare key against grep ----
+
+// Runs "grep -F -n key path", its output to the file outPath (not
+// /dev/null, where grep may stop at the first match). Returns its
+// wall-clock seconds, or a negative number when it could not run or found
+// nothing.
+double grepSeconds(const std::string& key, const std::string& path, const std::string& outPath) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  std::string args[] = {"grep", "-F", "-n", key, path};
+  char* argv[] = {args[0].data(), args[1].data(), args[2].data(),
+                  args[3].data(), args[4].data(), nullptr};
+  pid_t pid = 0;
+  int status = 0;
+  const auto start = std::chrono::steady_clock::now();
+  const int spawned = posix_spawnp(&pid, "grep", &actions, nullptr, argv, environ);
+  if (spawned == 0) waitpid(pid, &status, 0);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  return seconds;
+}
+
+void rareKey() {
+  constexpr std::size_t kLines = 2000000;
+  const std::string key = "1000000 k999; t";                             // in line 1000000 only
+  const auto text = [](std::size_t i) { return lineText(i) + " run"; };  // 44 bytes
+  LinkedList document;
+  for (std::size_t i = 1; i <= kLines; ++i) document.push(text(i));
+  if (written(document, key) != "1000000 " + text(1000000) + "\n") {
+    std::printf("rare key: find does not write the one line that holds the key; no figures\n");
+    return;
+  }
+  const char* tmp = std::getenv("TMPDIR");
+  std::string dir = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/searchXXXXXX";
+  if (mkdtemp(dir.data()) == nullptr) {
+    std::printf("rare key: no temporary folder; grep not timed\n");
+    return;
+  }
+  const std::string path = dir + "/text";
+  const std::string outPath = dir + "/out";
+  {
+    std::ofstream file(path, std::ios::binary);
+    for (std::size_t i = 1; i <= kLines; ++i) file << text(i) << '\n';
+  }
+  // Three runs of grep warm the page cache; then the two take turns.
+  bool grepRan = true;
+  for (int run = 0; run < 3 && grepRan; ++run) grepRan = grepSeconds(key, path, outPath) >= 0;
+  std::vector<double> ours;
+  std::vector<double> greps;
+  for (int run = 0; run < kRareKeyRuns; ++run) {
+    ours.push_back(secondsOf([&] { document.find(key, discard); }));
+    if (grepRan) greps.push_back(grepSeconds(key, path, outPath));
+  }
+  std::remove(path.c_str());
+  std::remove(outPath.c_str());
+  rmdir(dir.c_str());
+  const double ourTime = median(ours);
+  if (!grepRan || *std::min_element(greps.begin(), greps.end()) < 0) {
+    std::printf("rare key: grep is missing or failed; skipped (find: %.1f ms per search)\n",
+                ourTime * 1e3);
+    return;
+  }
+  const double grepTime = median(greps);
+  printTarget("rare 15-byte key, 2,000,000 lines of 44 bytes: find / grep -F -n",
+              ourTime / grepTime, 1.0);
+  std::printf("        ms per search, median of %d: find %.1f, grep -F -n %.1f\n", kRareKeyRuns,
+              ourTime * 1e3, grepTime * 1e3);
+}
+
+}  // namespace
+
+int main() {
+  std::printf("search: wall-clock medians on this machine, in this run\n");
+  keysOnLongLines();
+  shortKeys(50000, 31);
+  shortKeys(1000000, 11);
+  rareKey();
+  return 0;
+}
