@@ -1,7 +1,6 @@
 #include "linked_list.h"
 
 #include <charconv>
-#include <cstdint>
 #include <memory>
 #include <utility>
 
@@ -20,16 +19,6 @@ void writeNumbered(std::ostream& out, std::size_t number, std::string_view text)
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
   out << std::endl;
 }
-
-// The same hint for the address offset bytes past object's. That address
-// may belong to nothing: it is never read, and a prefetch does not fault.
-inline void prefetchAhead(const void* object, std::uintptr_t offset) {
-  prefetch(reinterpret_cast<const void*>(  // NOLINT(performance-no-int-to-ptr)
-      reinterpret_cast<std::uintptr_t>(object) + offset));
-}
-
-// How far ahead of the node being searched find asks for memory.
-constexpr std::uintptr_t kAhead = 1024;
 
 // Whether p names one of the lines 1..count.
 bool isLine(int p, std::size_t count) { return p >= 1 && static_cast<std::size_t>(p) <= count; }
@@ -116,16 +105,13 @@ void LinkedList::find(std::string_view key, std::ostream& out) const {
   bool found = false;
   std::size_t number = 1;
   for (const Node* node = head->next; node != nullptr; node = node->next, ++number) {
-    // Nodes and texts lie anywhere on the heap: ask for the node after next
-    // and the next text while this one is searched; and, since lines
-    // appended one after another often lie one after another, for the two
-    // cache lines kAhead bytes on.
+    // Nodes and texts may lie anywhere on the heap once lines have been
+    // inserted and deleted: ask for the node after next and the next text
+    // while this one is searched.
     if (const Node* next = node->next) {
       prefetch(next->next);
       prefetch(next->text.data());
     }
-    prefetchAhead(node, kAhead);
-    prefetchAhead(node, kAhead + 64);
     if (search.foundIn(node->text)) {
       writeNumbered(out, number, node->text);
       found = true;
