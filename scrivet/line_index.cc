@@ -276,7 +276,7 @@ Node* LineIndex::remove(std::size_t p) {
   --total;
   Leaf* leaf = path.leaf;
   eraseAt(leaf->nodes, leaf->header.size--, path.at);
-  if (height > 0 && leaf->header.size < kQuarter) refill(path, 0);
+  if (height > 0 && leaf->header.size < kMinFill) refill(path, 0);
   return before;
 }
 
@@ -353,7 +353,7 @@ bool LineIndex::consistentWith(const Node* sentinel, std::size_t count) const {
   const Node* node = sentinel;
   for (std::size_t i = 0; i < blocks.size(); ++i) {
     const auto& [block, lines] = blocks[i];
-    const std::size_t least = i + 1 == blocks.size() ? 1 : kQuarter;
+    const std::size_t least = i + 1 == blocks.size() ? 1 : kMinFill;
     if (!block->leaf || block->size < least || block->size > kCapacity || block->size != lines) {
       return false;
     }

@@ -29,14 +29,17 @@ struct Node;
 //     line n: its owner decides when the index takes in more.)
 //   - Every leaf lies height levels below the root.
 //   - Every leaf holds 1 to kCapacity nodes, and every leaf but the last at
-//     least kQuarter. Every inner block holds at most kCapacity children:
-//     the root at least 2, every other at least kMinChildren.
+//     least kMinFill, a third of kCapacity. Every inner block holds at most
+//     kCapacity children: the root at least 2, every other at least
+//     kMinChildren.
 //   - An inner block's lines[i] is the number of nodes under children[i].
 //   - The index owns its blocks and releases them when it is destroyed.
-// So the index costs 8 to 32 bytes a line on every edit pattern: appends
-// fill their leaves, a full leaf anywhere else splits in halves, and a
-// removal that leaves a block under a quarter full merges it with a
-// neighbour or evens the two out.
+// So, whatever the pattern of edits, the index costs at most 32 bytes a line
+// (at the default block size, a leaf of 520 bytes holds at least 22 lines,
+// and the inner blocks add about 2 bytes a line): appends fill their
+// leaves, a full leaf anywhere else splits in halves, and a removal that
+// leaves a block under a third full merges it with a neighbour or evens the
+// two out.
 //
 // Running out of memory: insert and append allocate every block they need
 // before they change anything, so a std::bad_alloc from them leaves the
@@ -80,8 +83,8 @@ class LineIndex {
  private:
   static constexpr std::size_t kCapacity = SCRIVET_INDEX_CAPACITY;  // items in a block, at most
   static_assert(kCapacity >= 4, "blocks must hold at least 4 items");
-  static constexpr std::size_t kQuarter = (kCapacity + 3) / 4;  // least items in most blocks
-  static constexpr std::size_t kMinChildren = kQuarter < 2 ? 2 : kQuarter;  // of an inner block
+  static constexpr std::size_t kMinFill = (kCapacity + 2) / 3;  // least items in most blocks
+  static constexpr std::size_t kMinChildren = kMinFill < 2 ? 2 : kMinFill;  // of an inner block
   // Every inner block but the root has at least two children, so 40 levels
   // would index over 2^40 lines.
   static constexpr std::size_t kMaxHeight = 40;
