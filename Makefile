@@ -64,7 +64,7 @@ define need
 	  echo "$(1) was not found: install it first (Debian: sudo apt-get install $(2))" >&2; exit 1; }
 endef
 
-.PHONY: all help build run run-prompt test build-gcc build-clang sanitize fuzz \
+.PHONY: all help build run run-prompt test build-gcc build-clang sanitize coverage fuzz \
         stress format format-check lint deps bench install package package-check clean
 
 all: build
@@ -110,6 +110,22 @@ sanitize:
 	$(call need,clang++,clang libclang-rt-dev)
 	$(call build,sanitize,tests)
 	@$(CTEST) --preset sanitize --parallel $(JOBS)
+
+# The whole suite, shell tests included, on an instrumented -O0 build;
+# gcovr reports the program code's lines and branches on the terminal and
+# in build/coverage/coverage.html, and fails under the gate's figures.
+COVERAGE_GATE = --fail-under-line 100 --fail-under-branch 95
+## Run the suite on a g++ --coverage build and report (gate: 100% lines, 95% branches).
+coverage:
+	$(call need,gcovr,gcovr)
+	$(call build,coverage,tests)
+	@find build/coverage -name '*.gcda' -delete
+	@$(CTEST) --preset coverage --parallel $(JOBS) >build/coverage-tests.log 2>&1 || { \
+	  cat build/coverage-tests.log >&2; exit 1; }
+	@gcovr --root . --object-directory build/coverage --exclude-directories build/coverage/CMakeFiles \
+	  --filter scrivet/ --filter scrivet-prompt/ \
+	  --exclude-throw-branches --exclude-unreachable-branches \
+	  --txt - --html-details build/coverage/coverage.html --print-summary $(COVERAGE_GATE)
 
 ## Run each libFuzzer target FUZZ_SECONDS seconds against the models.
 fuzz:

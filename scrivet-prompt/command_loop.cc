@@ -36,9 +36,9 @@ const char* reasonFor(int error, const char* fallback) {
   return error != 0 ? std::strerror(error) : fallback;
 }
 
-// Why a read failed: the error number the stream buffer threw with, else
-// the one the system left in errno.
-int readError(const std::exception& thrown) {
+// Why a stream failed: the error number its buffer threw with, else the
+// one the system left in errno.
+int errorOf(const std::exception& thrown) {
   const auto* failure = dynamic_cast<const std::ios_base::failure*>(&thrown);
   if (failure != nullptr && failure->code().category() == std::system_category()) {
     return failure->code().value();
@@ -70,44 +70,25 @@ bool readNumber(std::istream& in, int& number) {
   return false;
 }
 
-// While it lives, in throws what failed a read (a stream buffer's error,
-// std::bad_alloc) instead of taking it for the end of input.
-class ReadFailuresThrow {
- public:
-  explicit ReadFailuresThrow(std::istream& in) : in(in), saved(in.exceptions()) {
-    in.exceptions(saved | std::ios::badbit);
-  }
-  ~ReadFailuresThrow() {
-    if ((in.rdstate() & saved) == 0) in.exceptions(saved);
-  }
-  ReadFailuresThrow(const ReadFailuresThrow&) = delete;
-  ReadFailuresThrow& operator=(const ReadFailuresThrow&) = delete;
-
- private:
-  std::istream& in;
-  std::ios::iostate saved;  // the mask to restore
-};
-
-// The session itself; a failed read or allocation leaves it by an
+// The session itself, reading from input; after the greeting, a failed
+// read (input's own failure included) or allocation leaves it by an
 // exception.
-int loop(std::istream& in, std::ostream& out, std::ostream& err) {
+int loop(std::istream& input, std::ostream& out, std::ostream& err) {
   errno = 0;
   out << "Enter a User Command" << std::endl;
   if (!out) return writeFailed(err);
-  // A stream that has already failed cannot be read at all.
-  if (in.bad()) return fail(err, "read error: ", "input failed");
-  const ReadFailuresThrow rethrow(in);
+  input.exceptions(std::ios::badbit);
   Entries entries;
   int number = 0;
   for (std::string word; word != "quit";) {
     errno = 0;
-    if (!(in >> word)) break;
+    if (!(input >> word)) break;
     if (word == "insertEnd") {
-      insertEnd(entries.head, restOfLine(in), entries.head->number + 1);
+      insertEnd(entries.head, restOfLine(input), entries.head->number + 1);
     } else if (word == "edit") {
-      if (readNumber(in, number)) edit(entries.head, number, restOfLine(in));
+      if (readNumber(input, number)) edit(entries.head, number, restOfLine(input));
     } else if (word == "insert") {
-      if (readNumber(in, number)) insert(entries.head, number, restOfLine(in));
+      if (readNumber(input, number)) insert(entries.head, number, restOfLine(input));
     } else if (word == "print") {
       print(entries.head, out);
       if (!out) return writeFailed(err);
@@ -121,13 +102,20 @@ int loop(std::istream& in, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int run(std::istream& in, std::ostream& out, std::ostream& err) {
+  // Reads in's buffer, but throws what fails a read (the buffer's error,
+  // std::bad_alloc) instead of taking it for the end of input.
+  std::istream input(in.rdbuf());
+  // A stream that has already failed cannot be read at all.
+  if (in.bad()) input.setstate(std::ios::badbit);
   try {
-    return loop(in, out, err);
+    return loop(input, out, err);
   } catch (const std::bad_alloc&) {
     return fail(err, "out of memory");
   } catch (const std::exception& thrown) {
-    if (in.bad()) return fail(err, "read error: ", reasonFor(readError(thrown), "input failed"));
-    return fail(err, thrown.what());
+    // A stream throws only when asked to: input on a failed read, out on a
+    // failed write when its owner asked for that.
+    if (input.bad()) return fail(err, "read error: ", reasonFor(errorOf(thrown), "input failed"));
+    return fail(err, "write error: ", reasonFor(errorOf(thrown), "output failed"));
   }
 }
 

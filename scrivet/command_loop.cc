@@ -38,9 +38,9 @@ const Keyword* keywordOf(std::string_view line) {
   return nullptr;
 }
 
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+// White space as std::stoi skips it, but for the newline, which no line
+// holds.
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r'; }
 
 // The text of a command: what stands between the first two double quotes of
 // s; everything after the first when there is no second; all of s when
@@ -85,9 +85,9 @@ const char* reasonFor(int error, const char* fallback) {
   return error != 0 ? std::strerror(error) : fallback;
 }
 
-// Why a read failed: the error number the stream buffer threw with, else
-// the one the system left in errno.
-int readError(const std::exception& thrown) {
+// Why a stream failed: the error number its buffer threw with, else the
+// one the system left in errno.
+int errorOf(const std::exception& thrown) {
   const auto* failure = dynamic_cast<const std::ios_base::failure*>(&thrown);
   if (failure != nullptr && failure->code().category() == std::system_category()) {
     return failure->code().value();
@@ -95,8 +95,9 @@ int readError(const std::exception& thrown) {
   return errno;
 }
 
-// Carries out one recognised command other than quit.
-void execute(LinkedList& document, const Keyword& keyword, std::string_view line,
+// Carries out one recognised command; false for quit, which ends the
+// session.
+bool execute(LinkedList& document, const Keyword& keyword, std::string_view line,
              std::ostream& out) {
   const std::string_view rest = line.substr(keyword.word.size());
   switch (keyword.command) {
@@ -119,43 +120,22 @@ void execute(LinkedList& document, const Keyword& keyword, std::string_view line
       if (const auto p = lineNumber(rest)) document.edit(*p, std::string(quotedText(rest)));
       break;
     case Command::kQuit:
-      break;
+      return false;
   }
+  return true;
 }
 
-// While it lives, in throws what failed a read (a stream buffer's error,
-// std::bad_alloc) instead of taking it for the end of input.
-class ReadFailuresThrow {
- public:
-  explicit ReadFailuresThrow(std::istream& in) : in(in), saved(in.exceptions()) {
-    in.exceptions(saved | std::ios::badbit);
-  }
-  ~ReadFailuresThrow() {
-    if ((in.rdstate() & saved) == 0) in.exceptions(saved);
-  }
-  ReadFailuresThrow(const ReadFailuresThrow&) = delete;
-  ReadFailuresThrow& operator=(const ReadFailuresThrow&) = delete;
-
- private:
-  std::istream& in;
-  std::ios::iostate saved;  // the mask to restore
-};
-
-// The session itself; a failed read or allocation leaves it by an
-// exception.
-int loop(std::istream& in, std::ostream& out, std::ostream& err) {
-  // A stream that has already failed cannot be read at all.
-  if (in.bad()) return fail(err, "read error: ", "input failed");
-  const ReadFailuresThrow rethrow(in);
+// The session itself, reading from input; a failed read or allocation
+// leaves it by an exception.
+int loop(std::istream& input, std::ostream& out, std::ostream& err) {
   LinkedList document;
   std::string line;
   for (;;) {
     errno = 0;
-    if (!std::getline(in, line)) return 0;
+    if (!std::getline(input, line)) return 0;
     const Keyword* keyword = keywordOf(line);
-    if (keyword == nullptr || keyword->command == Command::kQuit) return 0;
     errno = 0;
-    execute(document, *keyword, line, out);
+    if (keyword == nullptr || !execute(document, *keyword, line, out)) return 0;
     if (!out) return fail(err, "write error: ", reasonFor(errno, "output failed"));
   }
 }
@@ -163,13 +143,21 @@ int loop(std::istream& in, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int run(std::istream& in, std::ostream& out, std::ostream& err) {
+  // A stream that has already failed cannot be read at all.
+  if (in.bad()) return fail(err, "read error: ", "input failed");
+  // Reads in's buffer, but throws what fails a read (the buffer's error,
+  // std::bad_alloc) instead of taking it for the end of input.
+  std::istream input(in.rdbuf());
   try {
-    return loop(in, out, err);
+    input.exceptions(std::ios::badbit);
+    return loop(input, out, err);
   } catch (const std::bad_alloc&) {
     return fail(err, "out of memory");
   } catch (const std::exception& thrown) {
-    if (in.bad()) return fail(err, "read error: ", reasonFor(readError(thrown), "input failed"));
-    return fail(err, thrown.what());
+    // A stream throws only when asked to: input on a failed read, out on a
+    // failed write when its owner asked for that.
+    if (input.bad()) return fail(err, "read error: ", reasonFor(errorOf(thrown), "input failed"));
+    return fail(err, "write error: ", reasonFor(errorOf(thrown), "output failed"));
   }
 }
 

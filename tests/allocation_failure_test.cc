@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "first_difference.h"
 #include "prompt_model.h"
 #include "scrivet-prompt/command_loop.h"
 #include "scrivet/command_loop.h"
@@ -193,12 +194,15 @@ void expectOutOfMemoryAtEveryPoint(Run run, const std::string& program, const st
           program + ", allocation " + std::to_string(k) + (onward ? " onward" : "");
       if (!failed) {
         ASSERT_EQ(0, status) << where << ": " << errBuffer.text();
-        ASSERT_EQ(expected, written) << where;
+        const std::string difference = model::firstDifferingLine(written, expected);
+        ASSERT_TRUE(difference.empty()) << where << "\n" << difference;
         break;
       }
       ASSERT_EQ(1, status) << where;
       ASSERT_EQ(program + ": out of memory\n", errBuffer.text()) << where;
-      ASSERT_EQ(expected.substr(0, written.size()), written) << where;
+      const std::string difference =
+          model::firstDifferingLine(written, expected.substr(0, written.size()));
+      ASSERT_TRUE(difference.empty()) << where << ", before running out:\n" << difference;
     }
     EXPECT_GT(k, 50u) << program << ": too few allocations to be a test";
   }

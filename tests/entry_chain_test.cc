@@ -67,13 +67,5 @@ TEST(EntryChain, PrintListsNewestFirstWithEmptyLines) {
   EXPECT_EQ("\n\n2  world\r\n\n1  hello\n\n0 \n\n", two.str());
 }
 
-TEST(EntryChain, ReleasingAMillionEntriesDoesNotRecurse) {
-  Chain chain;
-  for (int number = 1; number <= 1000000; ++number) insertEnd(chain.head, "", number);
-  EXPECT_EQ(1000000, chain.head->number);
-  release(chain.head);
-  EXPECT_EQ(nullptr, chain.head);
-}
-
 }  // namespace
 }  // namespace scrivet_prompt

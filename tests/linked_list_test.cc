@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -123,19 +124,61 @@ TEST(LinkedList, IndexFollowsAppendsAndRemovalsAtBothEnds) {
   EXPECT_EQ("3700 last\n", found(list, "last"));
 }
 
-TEST(LinkedList, AMillionLinesAreListedAndReleasedWithoutRecursion) {
-  constexpr int kLines = 1000000;
-  std::ostringstream out;
-  {
+// No pattern of edits may make the index cost much more a line than
+// appending does: inserts at one line number, on a block boundary, off it
+// and at line 1, and deletions that leave blocks a fifth, a quarter or a
+// third full.
+TEST(LinkedList, IndexStaysSmallOnEveryEditPattern) {
+  constexpr int kLines = 5000;
+  constexpr int kBlock = SCRIVET_INDEX_CAPACITY;
+  const auto bytesALine = [](const LinkedList& list) {
+    return static_cast<double>(list.indexBytes()) / static_cast<double>(list.size());
+  };
+  const auto appended = [] {
+    auto list = std::make_unique<LinkedList>();
+    for (int i = 1; i <= kLines; ++i) list->push(std::to_string(i));
+    list->edit(kLines, "the index takes in every line to find this one");
+    return list;
+  };
+  const double least = bytesALine(*appended());
+  for (const int at : {kBlock, 1000, 1}) {
     LinkedList list;
-    for (int i = 0; i < kLines; ++i) list.push(std::to_string(i));
-    list.find("999999", out);
-    list.print(out);
-  }  // a recursive release would exhaust the stack here
-  const std::string text = out.str();
-  EXPECT_EQ("1000000 999999\n1 0\n", text.substr(0, 19));
-  EXPECT_EQ("\n1000000 999999\n", text.substr(text.size() - 16));
-  EXPECT_EQ(kLines + 1, std::count(text.begin(), text.end(), '\n'));
+    for (int i = 1; i < at; ++i) list.push(std::to_string(i));
+    for (int i = at; i <= kLines; ++i) list.insert(at, std::to_string(i));
+    ASSERT_TRUE(list.invariantsHold());
+    EXPECT_LE(bytesALine(list), 4 * least) << "inserts at line " << at;
+  }
+  for (const auto& [keep, group] :
+       {std::pair{1, 5}, {kBlock / 4, kBlock}, {(kBlock + 2) / 3, kBlock}}) {
+    const auto list = appended();
+    for (int first = 1; first + keep <= static_cast<int>(list->size()); first += keep) {
+      for (int gone = keep; gone < group && first + keep <= static_cast<int>(list->size());
+           ++gone) {
+        list->remove(first + keep);
+      }
+    }
+    ASSERT_TRUE(list->invariantsHold());
+    EXPECT_LE(bytesALine(*list), 4 * least) << keep << " lines of every " << group << " kept";
+  }
+}
+
+// The consistency check that the tests rely on must be able to fail: over
+// a chain that the index does not hold, in length or in order, it says so.
+TEST(LineIndex, ConsistencyCheckSeesAChainItDoesNotHold) {
+  Node nodes[4];
+  LineIndex index(&nodes[0]);
+  for (int i = 1; i < 4; ++i) {
+    nodes[i - 1].next = &nodes[i];
+    index.append(&nodes[i]);
+  }
+  EXPECT_TRUE(index.consistentWith(&nodes[0], 3));
+  EXPECT_FALSE(index.consistentWith(&nodes[0], 2));
+  nodes[1].next = &nodes[3];
+  nodes[3].next = &nodes[2];
+  nodes[2].next = nullptr;
+  EXPECT_FALSE(index.consistentWith(&nodes[0], 3));
+  nodes[1].next = nullptr;
+  EXPECT_FALSE(index.consistentWith(&nodes[0], 3));
 }
 
 }  // namespace

@@ -17,7 +17,10 @@ check() {
   "$@" >"$work/out" 2>"$work/err"
   local status=$?
   [[ $status == "$want_status" ]] || fail "$name: exit status $status, expected $want_status"
-  cmp -s "$work/out" "$want_out" || fail "$name: stdout differs from $want_out"
+  if ! cmp -s "$work/out" "$want_out"; then
+    fail "$name: stdout differs from $want_out (- expected, + written):"
+    diff -u "$want_out" "$work/out" | sed -n '3,12p'
+  fi
   [[ $(cat "$work/err") == "$want_err" ]] || fail "$name: stderr was '$(cat "$work/err")'"
 }
 
@@ -66,7 +69,7 @@ printf 'insertEnd "a"\nquit\n' | "$scrivet" >/dev/full 2>"$work/err" ||
 # the writer must meet the closed end. By default SIGPIPE ends the program
 # quietly, as it does any filter (status 128 + 13); with SIGPIPE ignored the
 # write fails with EPIPE, which is reported.
-for ((i = 0; i < 50000; i++)); do echo 'insertEnd "a line of some thirty bytes"'; done >"$work/big"
+yes 'insertEnd "a line of some thirty bytes"' | head -n 50000 >"$work/big"
 echo print >>"$work/big"
 for program in scrivet scrivet-prompt; do
   binary=$scrivet

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <functional>
 #include <ios>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -16,7 +18,7 @@
 
 namespace {
 
-using Run = int (*)(std::istream&, std::ostream&, std::ostream&);
+using CommandLoop = int (*)(std::istream&, std::ostream&, std::ostream&);
 
 // A stream buffer that accepts a fixed number of bytes, then fails.
 class FailingOutput : public std::streambuf {
@@ -39,11 +41,12 @@ class FailingOutput : public std::streambuf {
 
 // Input typed in pieces, each ended by an end of input (Ctrl-D at a
 // terminal) after which the next piece may still come; after the last
-// piece, a read fails with error when it is not 0, else input ends.
+// piece, a read throws what fail throws, when there is a fail, else input
+// ends.
 class TypedInput : public std::streambuf {
  public:
-  explicit TypedInput(std::vector<std::string> pieces, int error = 0)
-      : pieces(std::move(pieces)), error(error) {}
+  explicit TypedInput(std::vector<std::string> pieces, std::function<void()> fail = {})
+      : pieces(std::move(pieces)), fail(std::move(fail)) {}
 
   // How many pieces have been read into, in part or whole.
   std::size_t piecesRead() const { return next; }
@@ -55,8 +58,8 @@ class TypedInput : public std::streambuf {
       return traits_type::eof();
     }
     if (next == pieces.size()) {
-      if (error == 0) return traits_type::eof();
-      throw std::ios_base::failure("read failed", std::error_code(error, std::system_category()));
+      if (fail) fail();
+      return traits_type::eof();
     }
     std::string& piece = pieces[next++];
     setg(piece.data(), piece.data(), piece.data() + piece.size());
@@ -66,7 +69,7 @@ class TypedInput : public std::streambuf {
 
  private:
   std::vector<std::string> pieces;
-  int error;
+  std::function<void()> fail;
   std::size_t next = 0;     // the piece to hand out next
   bool endPending = false;  // the current piece ends with an end of input
 };
@@ -77,14 +80,14 @@ struct Result {
   std::string err;
 };
 
-Result runOn(Run run, std::istream& in) {
+Result runOn(CommandLoop run, std::istream& in) {
   std::ostringstream out;
   std::ostringstream err;
   const int status = run(in, out, err);
   return {status, out.str(), err.str()};
 }
 
-void expectWriteFailureStopsReading(Run run, const std::string& program, std::size_t room,
+void expectWriteFailureStopsReading(CommandLoop run, const std::string& program, std::size_t room,
                                     const std::string& before, const std::string& after) {
   std::istringstream in(before + after);
   FailingOutput buffer(room);
@@ -106,6 +109,21 @@ TEST(WriteFailure, StopsReadingAndReturnsOne) {
   expectWriteFailureStopsReading(scrivet_prompt::run, "scrivet-prompt", 3, "", "print\n");
 }
 
+// An output stream whose owner asked it to throw fails the same way.
+TEST(WriteFailure, AThrowingOutputIsAWriteError) {
+  const std::pair<CommandLoop, std::string> programs[] = {{scrivet::run, "scrivet"},
+                                                          {scrivet_prompt::run, "scrivet-prompt"}};
+  for (const auto& [run, program] : programs) {
+    std::istringstream in("insertEnd \"a\"\nprint\n");
+    FailingOutput buffer(3);
+    std::ostream out(&buffer);
+    out.exceptions(std::ios::badbit);
+    std::ostringstream err;
+    EXPECT_EQ(1, run(in, out, err));
+    EXPECT_EQ(program + ": write error: output failed\n", err.str());
+  }
+}
+
 TEST(WriteFailure, NoOutputNoFailure) {
   std::istringstream in("insertEnd \"a\"\ndelete 1\nquit\n");
   FailingOutput buffer(0);
@@ -115,24 +133,47 @@ TEST(WriteFailure, NoOutputNoFailure) {
   EXPECT_EQ("", err.str());
 }
 
-// A failed read is reported after what was read before it has been done,
-// and the input's exception mask is given back.
+// What a stream buffer throws when a read fails with error, as a file's
+// does.
+std::function<void()> failWith(int error) {
+  return [error] {
+    throw std::ios_base::failure("read failed", std::error_code(error, std::system_category()));
+  };
+}
+
+// A failed read is reported after what was read before it has been done.
 TEST(ReadFailure, IsReportedWithTheSystemsReason) {
-  TypedInput scrivetInput({"insertEnd \"a\"\nprint\ninsertEnd \"b\""}, EIO);
+  TypedInput scrivetInput({"insertEnd \"a\"\nprint\ninsertEnd \"b\""}, failWith(EIO));
   std::istream scrivetIn(&scrivetInput);
   const Result scrivet = runOn(scrivet::run, scrivetIn);
   EXPECT_EQ(1, scrivet.status);
   EXPECT_EQ("1 a\n", scrivet.out);
   EXPECT_EQ("scrivet: read error: " + std::generic_category().message(EIO) + "\n", scrivet.err);
-  EXPECT_EQ(std::ios::goodbit, scrivetIn.exceptions());
 
-  TypedInput promptInput({"insertEnd a\nprint insertEnd"}, EISDIR);
+  TypedInput promptInput({"insertEnd a\nprint insertEnd"}, failWith(EISDIR));
   std::istream promptIn(&promptInput);
   const Result prompt = runOn(scrivet_prompt::run, promptIn);
   EXPECT_EQ(1, prompt.status);
   EXPECT_EQ("Enter a User Command\n\n\n1  a\n\n0 \n\n", prompt.out);
   EXPECT_EQ("scrivet-prompt: read error: " + std::generic_category().message(EISDIR) + "\n",
             prompt.err);
+}
+
+// A buffer that gives no error number leaves the one in errno, if any.
+TEST(ReadFailure, WithoutAReasonSaysInputFailed) {
+  const std::function<void()> failures[] = {
+      [] { throw std::runtime_error("no reason"); },
+      [] { throw std::ios_base::failure("no error number"); },
+  };
+  for (const auto& fail : failures) {
+    TypedInput scrivetInput({"print\n"}, fail);
+    std::istream scrivetIn(&scrivetInput);
+    EXPECT_EQ("scrivet: read error: input failed\n", runOn(scrivet::run, scrivetIn).err);
+    TypedInput promptInput({"print\n"}, fail);
+    std::istream promptIn(&promptInput);
+    EXPECT_EQ("scrivet-prompt: read error: input failed\n",
+              runOn(scrivet_prompt::run, promptIn).err);
+  }
 }
 
 TEST(ReadFailure, AStreamThatHasFailedAlreadyIsNoEmptySession) {

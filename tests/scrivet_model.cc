@@ -116,7 +116,20 @@ void Document::apply(const Command& command, std::string& out) {
   }
 }
 
-std::string scrivetOutput(std::string_view input) {
+namespace {
+
+// The final listing and size that scrivetOutput and linkedListOutput end
+// with.
+std::string listingAndSize(const std::vector<std::string>& lines) {
+  std::string out;
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    writeLine(out, static_cast<long long>(i + 1), lines[i]);
+  return out + "(" + std::to_string(lines.size()) + " lines)\n";
+}
+
+}  // namespace
+
+std::string scrivetOutput(std::string_view input, bool listAtEnd) {
   Document document;
   std::string out;
   for (const std::string_view line : splitLines(input)) {
@@ -124,20 +137,15 @@ std::string scrivetOutput(std::string_view input) {
     if (command.op == Op::kEnd) break;
     document.apply(command, out);
   }
-  return out;
+  return listAtEnd ? out + listingAndSize(document.lines()) : out;
 }
 
-std::string checkLinkedList(std::string_view input) {
+std::string linkedListOutput(std::string_view input) {
   scrivet::LinkedList list;
-  Document document;
-  std::size_t step = 0;
+  std::ostringstream out;
   for (const std::string_view line : splitLines(input)) {
-    ++step;
     const Command command = parseLine(line);
     if (command.op == Op::kEnd) break;
-    std::string expected;
-    document.apply(command, expected);
-    std::ostringstream written;
     switch (command.op) {
       case Op::kPush:
         list.push(command.text);
@@ -152,27 +160,19 @@ std::string checkLinkedList(std::string_view input) {
         if (command.hasNumber) list.edit(command.number, command.text);
         break;
       case Op::kPrint:
-        list.print(written);
+        list.print(out);
         break;
       case Op::kFind:
-        list.find(command.text, written);
+        list.find(command.text, out);
         break;
       case Op::kEnd:
         break;
     }
-    const std::string where = "after line " + std::to_string(step) + ": ";
-    if (!list.invariantsHold()) return where + "invariants broken";
-    if (list.size() != document.lines().size()) {
-      return where + "size " + std::to_string(list.size()) + ", expected " +
-             std::to_string(document.lines().size());
-    }
-    if (written.str() != expected) return where + "output differs";
+    if (!list.invariantsHold()) return out.str() + "(the list's invariants do not hold)\n";
   }
-  std::ostringstream listing;
-  list.print(listing);
-  std::string expected;
-  document.apply(Command{Op::kPrint, false, 0, {}}, expected);
-  return listing.str() == expected ? std::string() : "final listing differs";
+  list.print(out);
+  out << "(" << list.size() << " lines)\n";
+  return out.str();
 }
 
 namespace {
@@ -192,6 +192,7 @@ std::string scrivetSession(Rng& rng, std::size_t maxLines, std::size_t startLine
   Document document;  // tracks the size so numbers land near the document
   std::string session;
   std::string ignored;
+  if (rng.percent(4)) startLines += 100 + rng.below(301);
   for (std::size_t i = 1; i <= startLines; ++i) {
     const std::string line = "insertEnd \"line " + std::to_string(i) + "\"";
     document.apply(parseLine(line), ignored);

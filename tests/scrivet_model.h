@@ -45,20 +45,24 @@ class Document {
   std::vector<std::string> text;
 };
 
-// Everything scrivet writes for input.
-std::string scrivetOutput(std::string_view input);
+// Everything scrivet writes for input; with listAtEnd, followed by the
+// document's final listing and a line "(N lines)".
+std::string scrivetOutput(std::string_view input, bool listAtEnd = false);
 
-// Replays the commands of input directly on a scrivet::LinkedList and on the
-// model side by side, checking the list's invariants after every operation
-// and comparing every listing. Returns an empty string when all agree, else
-// a description of the first difference.
-std::string checkLinkedList(std::string_view input);
+// Carries out the commands of input directly on a scrivet::LinkedList, and
+// returns what its print and find write, then its final listing and a line
+// "(N lines)" with its size(): what scrivetOutput(input, true) returns for
+// a sound list. The list's invariants are checked after every operation;
+// when they fail, a line saying so ends the output there.
+std::string linkedListOutput(std::string_view input);
 
 // A random scrivet session: mostly valid commands at line numbers inside, at
 // and outside the document and at the limits of int, with unreadable
 // numbers, texts with and without quotes, and blanks, tabs, CR, NUL, ESC and
 // bytes 0x80 to 0xFF in them. It has up to maxLines lines, after
-// startLines appends that build a document to work on.
+// startLines appends that build a document to work on; now and then (one
+// session in 25) 100 to 400 more appends come first, so that documents of
+// some hundred lines are reached too.
 std::string scrivetSession(Rng& rng, std::size_t maxLines = 80, std::size_t startLines = 0);
 
 }  // namespace model
