@@ -64,7 +64,7 @@ define need
 	  echo "$(1) was not found: install it first (Debian: sudo apt-get install $(2))" >&2; exit 1; }
 endef
 
-.PHONY: all help build run run-prompt test build-gcc build-clang sanitize coverage fuzz \
+.PHONY: all help build run run-prompt test build-gcc build-clang sanitize coverage fault-check fuzz \
         stress format format-check lint deps bench install package package-check clean
 
 all: build
@@ -126,6 +126,10 @@ coverage:
 	  --filter scrivet/ --filter scrivet-prompt/ \
 	  --exclude-throw-branches --exclude-unreachable-branches \
 	  --txt - --html-details build/coverage/coverage.html --print-summary $(COVERAGE_GATE)
+
+## Plant each fault of tests/faults/ in a scratch copy; each must fail the tests.
+fault-check:
+	@tools/fault-check.sh
 
 ## Run each libFuzzer target FUZZ_SECONDS seconds against the models.
 fuzz:

@@ -47,7 +47,8 @@ expect "scrivet-prompt, a million entries" "$work/million-prompt.out" -- \
 
 # 64 MiB of every byte value but newline and double quote.
 quotable_bytes "$work/block" 18
-((size = $(wc -c <"$work/block"))) && ((size == 254 << 18)) || fail "byte block has $size bytes"
+size=$(wc -c <"$work/block")
+((size == 254 << 18)) || fail "byte block has $size bytes"
 head -c $((64 << 20)) "$work/block" >"$work/payload"
 
 { printf 'insertEnd "'; cat "$work/payload"; printf '"\nprint\n'; } >"$work/wide.in"

@@ -15,7 +15,7 @@ fail() {
 quotable_bytes() {
   local file=$1 doublings=$2 b i
   for ((b = 0; b < 256; b++)); do
-    ((b == 10 || b == 34)) || printf "\\$(printf '%03o' "$b")"
+    ((b == 10 || b == 34)) || printf '%b' "\\$(printf '%03o' "$b")"
   done >"$file"
   for ((i = 0; i < doublings; i++)); do
     cat "$file" "$file" >"$file.double" && mv "$file.double" "$file"

@@ -124,10 +124,11 @@ TEST(LinkedList, IndexFollowsAppendsAndRemovalsAtBothEnds) {
   EXPECT_EQ("3700 last\n", found(list, "last"));
 }
 
-// No pattern of edits may make the index cost much more a line than
-// appending does: inserts at one line number, on a block boundary, off it
-// and at line 1, and deletions that leave blocks a fifth, a quarter or a
-// third full.
+// No pattern of edits may make the index cost more than three times as
+// much a line as appending does: inserts at one line number, on a block
+// boundary, off it and at line 1, and deletions that leave blocks a fifth,
+// a quarter or a third full. (Blocks kept at least a third full cost at
+// most about three times what full ones cost.)
 TEST(LinkedList, IndexStaysSmallOnEveryEditPattern) {
   constexpr int kLines = 5000;
   constexpr int kBlock = SCRIVET_INDEX_CAPACITY;
@@ -146,7 +147,7 @@ TEST(LinkedList, IndexStaysSmallOnEveryEditPattern) {
     for (int i = 1; i < at; ++i) list.push(std::to_string(i));
     for (int i = at; i <= kLines; ++i) list.insert(at, std::to_string(i));
     ASSERT_TRUE(list.invariantsHold());
-    EXPECT_LE(bytesALine(list), 4 * least) << "inserts at line " << at;
+    EXPECT_LE(bytesALine(list), 3 * least) << "inserts at line " << at;
   }
   for (const auto& [keep, group] :
        {std::pair{1, 5}, {kBlock / 4, kBlock}, {(kBlock + 2) / 3, kBlock}}) {
@@ -158,7 +159,7 @@ TEST(LinkedList, IndexStaysSmallOnEveryEditPattern) {
       }
     }
     ASSERT_TRUE(list->invariantsHold());
-    EXPECT_LE(bytesALine(*list), 4 * least) << keep << " lines of every " << group << " kept";
+    EXPECT_LE(bytesALine(*list), 3 * least) << keep << " lines of every " << group << " kept";
   }
 }
 

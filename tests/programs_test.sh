@@ -29,6 +29,8 @@ for program in scrivet scrivet-prompt; do
   binary=$scrivet
   [[ $program == scrivet-prompt ]] && binary=$prompt
   for input in "$sessions/$program"/*.in; do
+    # The session's input is read and its recorded output compared, never written.
+    # shellcheck disable=SC2094
     check "$program/$(basename "$input" .in)" 0 "${input%.in}.out" "" -- "$binary" <"$input"
     count=$((count + 1))
   done

@@ -31,7 +31,11 @@ std::string firstDisagreement(const std::string& program, const model::Output& w
     if (!fs::exists(output)) return output.string() + " is missing";
     const std::string difference =
         model::firstDifferingLine(write(readFile(input)), readFile(output), "model", "recorded");
-    if (!difference.empty()) return program + "/" + input.filename().string() + ":\n" + difference;
+    if (!difference.empty()) {
+      std::string report = program;
+      report += "/" + input.filename().string() + ":\n";
+      return report + difference;
+    }
   }
   return {};
 }

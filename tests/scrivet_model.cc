@@ -122,8 +122,8 @@ namespace {
 // with.
 std::string listingAndSize(const std::vector<std::string>& lines) {
   std::string out;
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    writeLine(out, static_cast<long long>(i + 1), lines[i]);
+  long long number = 0;
+  for (const std::string& line : lines) writeLine(out, ++number, line);
   return out + "(" + std::to_string(lines.size()) + " lines)\n";
 }
 

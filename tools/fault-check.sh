@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Plants each fault kept in tests/faults/ (a patch to the program code), one
+# at a time, in a scratch copy of the sources, and expects the test suite
+# to fail on it: a fault that passes is a missing test or a line of code
+# that does nothing. Fails on a fault the suite misses, and on a patch that
+# no longer applies or builds.
+#
+# Faults that change only speed, which no output can show, are not kept as
+# patches. Tried and known to pass: dropping the prefetch in remove or in
+# find; splitting a leaf one item off its middle, or putting the new node
+# in the right half when it lands on the middle; merging two blocks
+# whenever both fit in one rather than in three quarters of one.
+#
+# usage: tools/fault-check.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source_dir=$PWD
+
+for tool in cmake ctest patch tar; do
+  command -v "$tool" >/dev/null || {
+    echo "$tool was not found: install it first (Debian: sudo apt-get install $tool)" >&2
+    exit 1
+  }
+done
+shopt -s nullglob
+faults=("$source_dir"/tests/faults/*.patch)
+((${#faults[@]} > 0)) || { echo "no faults in tests/faults/" >&2; exit 1; }
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+tar --exclude=./build --exclude=./.git -cf - . | tar -C "$scratch" -xf -
+cd "$scratch"
+
+# One build, without debug information so that relinking after each fault
+# is quick; the tests are those of make test.
+build() { cmake --build --preset default --parallel "$(nproc)" >"$scratch/build.log" 2>&1; }
+cmake --preset default -DCMAKE_BUILD_TYPE=Release >"$scratch/configure.log" 2>&1 ||
+  { cat "$scratch/configure.log" >&2; exit 1; }
+build || { cat "$scratch/build.log" >&2; exit 1; }
+
+# Whether the suite fails: the quick tests first, then the slow ones.
+suite_fails() {
+  ! ctest --preset default -LE slow --timeout 120 --stop-on-failure >/dev/null 2>&1 ||
+    ! ctest --preset default -L slow --timeout 300 >/dev/null 2>&1
+}
+
+problems=0
+for fault in "${faults[@]}"; do
+  name=$(basename "$fault" .patch)
+  start=$SECONDS
+  if ! patch -p1 --quiet --forward <"$fault" >/dev/null; then
+    echo "FAIL  $name: the patch no longer applies; refresh it"
+    problems=$((problems + 1))
+    continue
+  fi
+  if ! build; then
+    verdict="FAIL  $name: does not build"
+    problems=$((problems + 1))
+  elif suite_fails; then
+    verdict="ok    $name: caught"
+  else
+    verdict="FAIL  $name: the tests pass with it"
+    problems=$((problems + 1))
+  fi
+  patch -p1 --quiet --reverse <"$fault" >/dev/null
+  echo "$verdict ($((SECONDS - start)) s)"
+done
+
+if ((problems > 0)); then
+  echo "$problems of ${#faults[@]} faults were not caught or could not be planted"
+  exit 1
+fi
+echo "all ${#faults[@]} planted faults were caught"
