@@ -12,23 +12,11 @@
 #include <malloc.h>
 #endif
 
+#include "bench/common.h"
 #include "scrivet/key_search.h"
 #include "scrivet/linked_list.h"
 
 namespace bench {
-
-std::string lineText(std::size_t i) {
-  char text[64];
-  std::snprintf(text, sizeof text, "line %07zu k%03zu; the quick brown foxes", i, (i - 1) % 1000);
-  return text;
-}
-
-void printTarget(std::ostream& out, const char* what, double value, double limit) {
-  char line[160];
-  std::snprintf(line, sizeof line, "target  %-60s %8.2f  (at most %.2f)  %s\n", what, value, limit,
-                value <= limit ? "met" : "NOT MET");
-  out << line;
-}
 
 namespace {
 
@@ -134,11 +122,6 @@ double bytesPerLine(const LinkedList& document) {
   return static_cast<double>(document.indexBytes()) / static_cast<double>(document.size());
 }
 
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 }  // namespace
 
 void reportIndexBytes(std::ostream& out) {
@@ -194,7 +177,7 @@ void reportIndexBytes(std::ostream& out) {
         << std::setprecision(1) << bytes << "\n";
   }
   for (const auto& [what, bytes] : results) {
-    printTarget(out, (what + ": index bytes a line").c_str(), bytes, 32);
+    printTarget(out, what + ": index bytes a line", bytes, 32);
   }
 }
 
@@ -243,7 +226,7 @@ void compareWithBareChain(std::ostream& out) {
   }
   for (int i = 0; i < 3; ++i) {
     const std::string description = std::string(what[i]) + ": LinkedList / bare chain, per line";
-    printTarget(out, description.c_str(), median(list[i]) / median(chain[i]), limit[i]);
+    printTarget(out, description, median(list[i]) / median(chain[i]), limit[i]);
   }
 }
 

@@ -32,11 +32,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/common.h"
 #include "bench/index_costs.h"
 #include "scrivet/linked_list.h"
 
 namespace {
 
+using bench::keyText;
 using bench::lineText;
 using bench::NullBuffer;
 using scrivet::LinkedList;
@@ -49,13 +51,6 @@ constexpr std::size_t kTexts = 256;        // distinct texts given to insert and
 constexpr std::uint32_t kSeed = 20240607;  // the generator's seed, the same on every run
 constexpr std::size_t kSmall = 10000;      // the sizes compared after the table
 constexpr std::size_t kLarge = 1000000;
-
-// The key of tag t, 0 <= t < 1000, as lineText writes it.
-std::string keyText(std::uint32_t t) {
-  char key[16];
-  std::snprintf(key, sizeof key, "k%03u;", static_cast<unsigned>(t % 1000));
-  return key;
-}
 
 // Appends lines 1..n to document.
 void fill(LinkedList& document, std::size_t n) {

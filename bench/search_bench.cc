@@ -34,6 +34,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <ostream>
 #include <random>
 #include <sstream>
@@ -43,10 +44,16 @@
 #include <utility>
 #include <vector>
 
+#include "bench/common.h"
 #include "scrivet/linked_list.h"
 
 namespace {
 
+using bench::keyText;
+using bench::lineText;
+using bench::median;
+using bench::NullBuffer;
+using bench::printTarget;
 using scrivet::LinkedList;
 using scrivet::Node;
 
@@ -57,13 +64,6 @@ constexpr double kLongLineRun = 0.02;  // seconds that one run takes at least
 constexpr int kRareKeyRuns = 9;
 constexpr std::uint32_t kSeed = 20240607;
 
-// A stream buffer that accepts every byte and keeps none.
-class NullBuffer : public std::streambuf {
- protected:
-  int_type overflow(int_type c) override { return traits_type::not_eof(c); }
-  std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
-};
-
 NullBuffer discardBuffer;
 std::ostream discard(&discardBuffer);
 
@@ -73,16 +73,6 @@ double secondsOf(Work&& work) {
   const auto start = std::chrono::steady_clock::now();
   work();
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-void printTarget(const std::string& what, double ratio, double limit) {
-  std::printf("target  %-60s %8.2f  (at most %.2f)  %s\n", what.c_str(), ratio, limit,
-              ratio <= limit ? "met" : "NOT MET");
 }
 
 // ---- keys on long lines ----
@@ -152,9 +142,9 @@ void keysOnLongLines() {
     const double key32 = searchTime(line4.document, shape.key(32 * kKiB), searches);
     const double key16on4 = searchTime(line4.document, shape.key(16 * kKiB), searches);
     const double key16on8 = searchTime(line8.document, shape.key(16 * kKiB), searches);
-    printTarget(std::string(shape.name) + ", 4 MiB line: 32 KiB key / 2 KiB key", key32 / key2,
-                2.0);
-    printTarget(std::string(shape.name) + ", 16 KiB key: 8 MiB line / 4 MiB line",
+    printTarget(std::cout, std::string(shape.name) + ", 4 MiB line: 32 KiB key / 2 KiB key",
+                key32 / key2, 2.0);
+    printTarget(std::cout, std::string(shape.name) + ", 16 KiB key: 8 MiB line / 4 MiB line",
                 key16on8 / key16on4, 2.5);
     std::printf(
         "        ms per search (runs of %d): 4 MiB line: 2 KiB key %.3f, 32 KiB key %.3f,"
@@ -164,20 +154,6 @@ void keysOnLongLines() {
 }
 
 // ---- short keys over many lines ----
-
-// The text of line i, 40 bytes for i below 10^7, holding the tag
-// "kNNN;" with NNN = (i - 1) mod 1000; nothing else in it holds a "k".
-std::string lineText(std::size_t i) {
-  char text[64];
-  std::snprintf(text, sizeof text, "line %07zu k%03zu; the quick brown foxes", i, (i - 1) % 1000);
-  return text;
-}
-
-std::string keyText(std::uint32_t tag) {
-  char key[16];
-  std::snprintf(key, sizeof key, "k%03u;", static_cast<unsigned>(tag % 1000));
-  return key;
-}
 
 // A bare chain of nodes behind a sentinel, appended at a tail pointer, as
 // the document's own chain is.
@@ -259,7 +235,8 @@ void shortKeys(std::size_t lines, int runs) {
   }
   const double newTime = median(newTimes);
   const double oldTime = median(oldTimes);
-  printTarget("short keys, " + std::to_string(lines) + " lines of 40 bytes: new / old find",
+  printTarget(std::cout,
+              "short keys, " + std::to_string(lines) + " lines of 40 bytes: new / old find",
               newTime / oldTime, 1.10);
   std::printf("        ms per search, median of %d: new %.3f, old %.3f\n", runs, newTime * 1e3,
               oldTime * 1e3);
@@ -332,7 +309,7 @@ void rareKey() {
     return;
   }
   const double grepTime = median(greps);
-  printTarget("rare 15-byte key, 2,000,000 lines of 44 bytes: find / grep -F -n",
+  printTarget(std::cout, "rare 15-byte key, 2,000,000 lines of 44 bytes: find / grep -F -n",
               ourTime / grepTime, 1.0);
   std::printf("        ms per search, median of %d: find %.1f, grep -F -n %.1f\n", kRareKeyRuns,
               ourTime * 1e3, grepTime * 1e3);
