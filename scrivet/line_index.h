@@ -60,8 +60,8 @@ class LineIndex {
   // caller links node into the chain. O(log n).
   Node* insert(std::size_t p, Node* node);
 
-  // Records node after the last position, as insert(size(), node) does, in
-  // time that does not grow with the document.
+  // Records node after the last position, as insert(size(), node) does,
+  // but down the right edge, without reading any count.
   void append(Node* node);
 
   // Forgets the node at position p, 1 <= p < size(), so that the nodes after
@@ -72,7 +72,7 @@ class LineIndex {
   // The number of nodes indexed: the lines and the sentinel.
   std::size_t size() const { return total; }
 
-  // The bytes the index's blocks take. For benchmarks.
+  // The bytes the index's blocks take. For benchmarks and tests.
   std::size_t bytes() const;
 
   // True when the invariants above hold, and the index holds, in order,

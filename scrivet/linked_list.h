@@ -74,7 +74,8 @@ class LinkedList {
   // The number of lines.
   std::size_t size() const { return count; }
 
-  // The bytes that the index takes on top of the chain. For benchmarks.
+  // The bytes that the index takes on top of the chain. For benchmarks and
+  // tests.
   std::size_t indexBytes() const { return index.bytes(); }
 
   // True when the invariants above hold, the index's included; walks the
