@@ -12,8 +12,9 @@ namespace scrivet_prompt {
 // out cannot be written or memory runs out, after writing one line that
 // says so to err ("scrivet-prompt: read error: REASON", "scrivet-prompt:
 // write error: REASON", "scrivet-prompt: out of memory"), and then nothing
-// more is read. While it runs, in throws on a failed read (its exception
-// mask gains badbit); the mask is restored when it returns.
+// more is read. It reads in's buffer through a stream of its own, so in's
+// state and exception mask are left as they were; an in that has already
+// failed counts as a read error, after the greeting.
 int run(std::istream& in, std::ostream& out, std::ostream& err);
 
 }  // namespace scrivet_prompt
