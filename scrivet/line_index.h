@@ -72,7 +72,8 @@ class LineIndex {
   // The number of nodes indexed: the lines and the sentinel.
   std::size_t size() const { return total; }
 
-  // The bytes the index's blocks take. For benchmarks and tests.
+  // The bytes the index's blocks take; walks the index. For benchmarks and
+  // tests.
   std::size_t bytes() const;
 
   // True when the invariants above hold, and the index holds, in order,
@@ -141,14 +142,15 @@ class LineIndex {
   // level with a neighbour, and goes on up while a parent runs low in turn.
   void refill(Path& path, std::size_t level);
 
-  // Releases block, of either kind, and counts it gone.
-  void release(Block* block);
+  // Records one more node under every block on path.
+  void countAdded(const Path& path);
+
+  // Releases block, of either kind.
+  static void release(Block* block);
 
   Block* root;             // a leaf when height is 0
   std::size_t height = 0;  // inner levels above the leaves
   std::size_t total = 1;   // nodes indexed: the lines and the sentinel
-  std::size_t leaves = 0;  // leaf blocks held
-  std::size_t inners = 0;  // inner blocks held
 };
 
 }  // namespace scrivet
