@@ -1,5 +1,6 @@
 // What the benchmarks share: the texts of their documents, a stream that
-// discards, and the one-line form of a target.
+// discards, a bare chain to measure the list against, and the one-line form
+// of a target.
 #ifndef SCRIVET_BENCH_COMMON_H_
 #define SCRIVET_BENCH_COMMON_H_
 
@@ -8,7 +9,10 @@
 #include <ostream>
 #include <streambuf>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "scrivet/linked_list.h"
 
 namespace bench {
 
@@ -26,6 +30,39 @@ class NullBuffer : public std::streambuf {
  protected:
   int_type overflow(int_type c) override { return traits_type::not_eof(c); }
   std::streamsize xsputn(const char* /*bytes*/, std::streamsize n) override { return n; }
+};
+
+// The same nodes as the document's, linked at a tail pointer, with no index
+// and no prefetching: the least that a line list costs, to measure the list
+// against. Defined apart from its callers, as LinkedList's operations are
+// from the command loop, so that the comparison is of the structures alone.
+class BareChain {
+ public:
+  BareChain() = default;
+  ~BareChain();
+  BareChain(const BareChain&) = delete;
+  BareChain& operator=(const BareChain&) = delete;
+
+  void push(std::string text);
+
+  // Lists the chain as LinkedList::print does.
+  void print(std::ostream& out) const;
+
+  // Searches as LinkedList::find does, with the same KeySearch.
+  void find(std::string_view key, std::ostream& out) const;
+
+  // Searches as LinkedList::find did before it had KeySearch:
+  // std::string_view::find on every line.
+  void scan(std::string_view key, std::ostream& out) const;
+
+ private:
+  // Writes every line for which contains(text) holds, numbered, or "not
+  // found" when none does.
+  template <typename Contains>
+  void findWith(const Contains& contains, std::ostream& out) const;
+
+  scrivet::Node head;           // the sentinel
+  scrivet::Node* tail = &head;  // the last node
 };
 
 // Prints a measured figure against the most it may be, and whether it is

@@ -1,11 +1,9 @@
 #include "bench/index_costs.h"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <iomanip>
-#include <string_view>
 #include <vector>
 
 #if defined(__GLIBC__)
@@ -13,7 +11,6 @@
 #endif
 
 #include "bench/common.h"
-#include "scrivet/key_search.h"
 #include "scrivet/linked_list.h"
 
 namespace bench {
@@ -21,68 +18,7 @@ namespace bench {
 namespace {
 
 using scrivet::LinkedList;
-using scrivet::Node;
 using Clock = std::chrono::steady_clock;
-
-// Writes as LinkedList writes a listed line: number, blank, text, newline,
-// flush. Kept out of line, as the list's is, so that both walks have the
-// same shape.
-[[gnu::noinline]] void writeNumbered(std::ostream& out, std::size_t number, std::string_view text) {
-  char prefix[24];
-  char* end = std::to_chars(prefix, prefix + sizeof prefix - 1, number).ptr;
-  *end++ = ' ';
-  out.write(prefix, end - prefix);
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  out << std::endl;
-}
-
-// The same nodes linked at a tail pointer, with no index and no prefetching:
-// the least that a line list can cost for appending, listing and searching
-// with the same key search.
-class BareChain {
- public:
-  BareChain() = default;
-  ~BareChain() {
-    for (Node* node = head.next; node != nullptr;) {
-      Node* next = node->next;
-      delete node;
-      node = next;
-    }
-  }
-  BareChain(const BareChain&) = delete;
-  BareChain& operator=(const BareChain&) = delete;
-
-  // Not inlined, as LinkedList's operations are not where the command loop
-  // calls them, so that the comparison is of the structures alone.
-  [[gnu::noinline]] void push(std::string text) {
-    tail->next = new Node{std::move(text), nullptr};
-    tail = tail->next;
-  }
-
-  [[gnu::noinline]] void print(std::ostream& out) const {
-    std::size_t number = 1;
-    for (const Node* node = head.next; node != nullptr; node = node->next) {
-      writeNumbered(out, number++, node->text);
-    }
-  }
-
-  [[gnu::noinline]] void find(std::string_view key, std::ostream& out) const {
-    const scrivet::KeySearch search(key);
-    bool found = false;
-    std::size_t number = 1;
-    for (const Node* node = head.next; node != nullptr; node = node->next, ++number) {
-      if (search.foundIn(node->text)) {
-        writeNumbered(out, number, node->text);
-        found = true;
-      }
-    }
-    if (!found) out << "not found" << std::endl;
-  }
-
- private:
-  Node head;           // the sentinel
-  Node* tail = &head;  // the last node
-};
 
 double secondsBetween(Clock::time_point start, Clock::time_point end) {
   return std::chrono::duration<double>(end - start).count();

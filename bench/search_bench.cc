@@ -26,7 +26,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstddef>
@@ -55,7 +54,6 @@ using bench::median;
 using bench::NullBuffer;
 using bench::printTarget;
 using scrivet::LinkedList;
-using scrivet::Node;
 
 constexpr std::size_t kKiB = 1024;
 constexpr std::size_t kMiB = 1024 * kKiB;
@@ -155,64 +153,24 @@ void keysOnLongLines() {
 
 // ---- short keys over many lines ----
 
-// A bare chain of nodes behind a sentinel, appended at a tail pointer, as
-// the document's own chain is.
-class Chain {
- public:
-  Chain() = default;
-  Chain(const Chain&) = delete;
-  Chain& operator=(const Chain&) = delete;
-  ~Chain() {
-    for (Node* node = head.next; node != nullptr;) delete std::exchange(node, node->next);
-  }
-
-  void push(std::string text) {
-    tail->next = new Node{std::move(text), nullptr};
-    tail = tail->next;
-  }
-
-  // The search that LinkedList::find did before: std::string_view::find on
-  // every line, with the same output.
-  void find(std::string_view key, std::ostream& out) const {
-    bool found = false;
-    std::size_t number = 1;
-    for (const Node* node = head.next; node != nullptr; node = node->next, ++number) {
-      if (std::string_view(node->text).find(key) != std::string_view::npos) {
-        char prefix[24];
-        char* end = std::to_chars(prefix, prefix + sizeof prefix - 1, number).ptr;
-        *end++ = ' ';
-        out.write(prefix, end - prefix);
-        out.write(node->text.data(), static_cast<std::streamsize>(node->text.size()));
-        out << std::endl;
-        found = true;
-      }
-    }
-    if (!found) out << "not found" << std::endl;
-  }
-
- private:
-  Node head;
-  Node* tail = &head;
-};
-
-// What search writes for key.
-template <typename Searched>
-std::string written(const Searched& searched, std::string_view key) {
+// What search writes to the stream it is given.
+template <typename Search>
+std::string written(const Search& search) {
   std::ostringstream out;
-  searched.find(key, out);
+  search(out);
   return out.str();
 }
 
 void shortKeys(std::size_t lines, int runs) {
-  // Built in turns, so that both chains lie alike on the heap, the
-  // document's index blocks among them.
+  // Built in turns, so that both chains lie alike on the heap.
   LinkedList document;
-  Chain chain;
+  bench::BareChain chain;
   for (std::size_t i = 1; i <= lines; ++i) {
     document.push(lineText(i));
     chain.push(lineText(i));
   }
-  if (written(document, "k042;") != written(chain, "k042;")) {
+  if (written([&](std::ostream& out) { document.find("k042;", out); }) !=
+      written([&](std::ostream& out) { chain.scan("k042;", out); })) {
     std::printf("short keys: find and the old scan disagree; no figures\n");
     return;
   }
@@ -224,7 +182,7 @@ void shortKeys(std::size_t lines, int runs) {
     const auto timeNew = [&] {
       newTimes.push_back(secondsOf([&] { document.find(key, discard); }));
     };
-    const auto timeOld = [&] { oldTimes.push_back(secondsOf([&] { chain.find(key, discard); })); };
+    const auto timeOld = [&] { oldTimes.push_back(secondsOf([&] { chain.scan(key, discard); })); };
     if (run % 2 == 0) {
       timeNew();
       timeOld();
@@ -274,7 +232,8 @@ void rareKey() {
   const auto text = [](std::size_t i) { return lineText(i) + " run"; };  // 44 bytes
   LinkedList document;
   for (std::size_t i = 1; i <= kLines; ++i) document.push(text(i));
-  if (written(document, key) != "1000000 " + text(1000000) + "\n") {
+  if (written([&](std::ostream& out) { document.find(key, out); }) !=
+      "1000000 " + text(1000000) + "\n") {
     std::printf("rare key: find does not write the one line that holds the key; no figures\n");
     return;
   }
