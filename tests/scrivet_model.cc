@@ -140,34 +140,38 @@ std::string scrivetOutput(std::string_view input, bool listAtEnd) {
   return listAtEnd ? out + listingAndSize(document.lines()) : out;
 }
 
+void applyTo(scrivet::LinkedList& list, const Command& command, std::ostream& out) {
+  switch (command.op) {
+    case Op::kPush:
+      list.push(command.text);
+      break;
+    case Op::kInsert:
+      if (command.hasNumber) list.insert(command.number, command.text);
+      break;
+    case Op::kRemove:
+      if (command.hasNumber) list.remove(command.number);
+      break;
+    case Op::kEdit:
+      if (command.hasNumber) list.edit(command.number, command.text);
+      break;
+    case Op::kPrint:
+      list.print(out);
+      break;
+    case Op::kFind:
+      list.find(command.text, out);
+      break;
+    case Op::kEnd:
+      break;
+  }
+}
+
 std::string linkedListOutput(std::string_view input) {
   scrivet::LinkedList list;
   std::ostringstream out;
   for (const std::string_view line : splitLines(input)) {
     const Command command = parseLine(line);
     if (command.op == Op::kEnd) break;
-    switch (command.op) {
-      case Op::kPush:
-        list.push(command.text);
-        break;
-      case Op::kInsert:
-        if (command.hasNumber) list.insert(command.number, command.text);
-        break;
-      case Op::kRemove:
-        if (command.hasNumber) list.remove(command.number);
-        break;
-      case Op::kEdit:
-        if (command.hasNumber) list.edit(command.number, command.text);
-        break;
-      case Op::kPrint:
-        list.print(out);
-        break;
-      case Op::kFind:
-        list.find(command.text, out);
-        break;
-      case Op::kEnd:
-        break;
-    }
+    applyTo(list, command, out);
     if (!list.invariantsHold()) return out.str() + "(the list's invariants do not hold)\n";
   }
   list.print(out);

@@ -8,11 +8,16 @@
 #define SCRIVET_TESTS_SCRIVET_MODEL_H_
 
 #include <cstddef>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "random_input.h"
+
+namespace scrivet {
+class LinkedList;
+}  // namespace scrivet
 
 namespace model {
 
@@ -48,6 +53,10 @@ class Document {
 // Everything scrivet writes for input; with listAtEnd, followed by the
 // document's final listing and a line "(N lines)".
 std::string scrivetOutput(std::string_view input, bool listAtEnd = false);
+
+// Carries out command on list as scrivet's command loop does, copying its
+// text, and writes what print and find write to out.
+void applyTo(scrivet::LinkedList& list, const Command& command, std::ostream& out);
 
 // Carries out the commands of input directly on a scrivet::LinkedList, and
 // returns what its print and find write, then its final listing and a line
