@@ -50,6 +50,15 @@ int writeFailed(std::ostream& err) {
   return fail(err, "write error: ", reasonFor(errno, "output failed"));
 }
 
+// Moves the file that buffer reads to just past the last byte taken from
+// the buffer, so that whoever reads the file next starts there. Nothing
+// changes where the file cannot seek (a pipe, a terminal): what was read
+// ahead there is gone. Never allocates.
+void leaveUnreadInput(std::streambuf& buffer) {
+  const std::streampos used = buffer.pubseekoff(0, std::ios::cur, std::ios::in);
+  if (used != std::streampos(-1)) buffer.pubseekpos(used, std::ios::in);
+}
+
 // Takes the rest of the current line, up to and without the newline; empty
 // at the end of input.
 std::string restOfLine(std::istream& in) {
@@ -108,7 +117,9 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
   // A stream that has already failed cannot be read at all.
   if (in.bad()) input.setstate(std::ios::badbit);
   try {
-    return loop(input, out, err);
+    const int status = loop(input, out, err);
+    if (status == 0) leaveUnreadInput(*input.rdbuf());
+    return status;
   } catch (const std::bad_alloc&) {
     return fail(err, "out of memory");
   } catch (const std::exception& thrown) {

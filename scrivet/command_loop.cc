@@ -95,6 +95,15 @@ int errorOf(const std::exception& thrown) {
   return errno;
 }
 
+// Moves the file that buffer reads to just past the last byte taken from
+// the buffer, so that whoever reads the file next starts there. Nothing
+// changes where the file cannot seek (a pipe, a terminal): what was read
+// ahead there is gone. Never allocates.
+void leaveUnreadInput(std::streambuf& buffer) {
+  const std::streampos used = buffer.pubseekoff(0, std::ios::cur, std::ios::in);
+  if (used != std::streampos(-1)) buffer.pubseekpos(used, std::ios::in);
+}
+
 // Carries out one recognised command; false for quit, which ends the
 // session.
 bool execute(LinkedList& document, const Keyword& keyword, std::string_view line,
@@ -150,7 +159,9 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
   std::istream input(in.rdbuf());
   try {
     input.exceptions(std::ios::badbit);
-    return loop(input, out, err);
+    const int status = loop(input, out, err);
+    if (status == 0) leaveUnreadInput(*input.rdbuf());
+    return status;
   } catch (const std::bad_alloc&) {
     return fail(err, "out of memory");
   } catch (const std::exception& thrown) {

@@ -37,6 +37,52 @@ for program in scrivet scrivet-prompt; do
 done
 ((count >= 40)) || fail "only $count sessions were found in $sessions"
 
+# A session that ends before its input leaves the rest to the next reader.
+# leaves NAME BINARY INPUT REST: INPUT and REST are printf formats. Read from
+# a regular file, BINARY must leave exactly REST after it; read from a pipe,
+# which cannot give back what was read ahead, some tail of REST.
+leaves() {
+  local name=$1 binary=$2 status
+  # shellcheck disable=SC2059 # the formats are the caller's
+  printf "$3" >"$work/input"
+  # shellcheck disable=SC2059
+  printf "$4" >"$work/rest.want"
+  for source in file pipe; do
+    if [[ $source == file ]]; then
+      { "$binary" >/dev/null 2>"$work/err"; echo $? >"$work/status"; cat >"$work/rest"; } <"$work/input"
+    else
+      { "$binary" >/dev/null 2>"$work/err"; echo $? >"$work/status"; cat >"$work/rest"; } \
+        < <(cat "$work/input")
+    fi
+    status=$(cat "$work/status")
+    [[ $status == 0 && ! -s $work/err ]] ||
+      fail "$name, from a $source: status $status, stderr '$(cat "$work/err")'"
+    if [[ $source == file ]] && ! cmp -s "$work/rest" "$work/rest.want"; then
+      fail "$name: the next reader of the file got $(od -An -c "$work/rest" | head -c 200)"
+    elif ! tail -c "$(wc -c <"$work/rest")" "$work/rest.want" | cmp -s - "$work/rest"; then
+      fail "$name: the next reader of the pipe got bytes that do not end the input"
+    fi
+  done
+}
+leaves "scrivet, quit with words on a CR LF line" "$scrivet" \
+  'insertEnd "a"\nquit now\r\nafter 1\n\nquit\nlast' 'after 1\n\nquit\nlast'
+leaves "scrivet, an unrecognised line" "$scrivet" 'print\nPrint\nnext\n' 'next\n'
+leaves "scrivet, quit without a newline" "$scrivet" 'insertEnd "a"\nquit' ''
+leaves "scrivet-prompt, quit with words after it" "$prompt" \
+  'insertEnd x\nprint quit more words\nnext line\n' ' more words\nnext line\n'
+leaves "scrivet-prompt, quit on a CR LF line" "$prompt" 'quit\r\nrest' '\r\nrest'
+leaves "scrivet-prompt, quit without a newline" "$prompt" 'insertEnd x\nquit' ''
+# The last byte used falls on and around the end of the streams' first
+# buffer (8 KiB), and far more follows than a buffer holds.
+yes 'after "quit"' | head -n 10000 >"$work/after"
+for end in 8190 8191 8192 8193 8194; do
+  pad=$(head -c $((end - 18)) /dev/zero | tr '\0' x)
+  leaves "scrivet, quit ending at byte $end" "$scrivet" \
+    "insertEnd \"$pad\"\\nquit\\n$(cat "$work/after")\\n" "$(cat "$work/after")\\n"
+  leaves "scrivet-prompt, quit ending at byte $end" "$prompt" \
+    "insertEnd $pad\\n   quit\\n$(cat "$work/after")\\n" "\\n$(cat "$work/after")\\n"
+done
+
 # Standard input that cannot be read is a failure, not an empty session: a
 # directory, a closed descriptor.
 : >"$work/empty"
