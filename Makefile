@@ -51,11 +51,12 @@ define configure
 	$(if $(2),@! test -f build/$(1)/tests-skipped || { cat build/$(1)/tests-skipped >&2; exit 1; })
 endef
 
-# $(call build,PRESET[,tests]): configures PRESET when needed, then builds it.
+# $(call build,PRESET[,tests[,TARGETS]]): configures PRESET when needed,
+# then builds TARGETS of it, or all of it.
 define build
 	$(call configure,$(1),$(2))
-	@$(CMAKE) --build --preset $(1) --parallel $(JOBS) >build/$(1).log 2>&1 || { \
-	  cat build/$(1).log >&2; exit 1; }
+	@$(CMAKE) --build --preset $(1) --parallel $(JOBS) $(if $(3),--target $(3)) \
+	  >build/$(1).log 2>&1 || { cat build/$(1).log >&2; exit 1; }
 endef
 
 # $(call need,COMMAND,DEBIAN_PACKAGES): stop with a message when COMMAND is missing.
@@ -65,7 +66,7 @@ define need
 endef
 
 .PHONY: all help build run run-prompt test build-gcc build-clang sanitize coverage fault-check fuzz \
-        stress format format-check lint deps bench install package package-check clean
+        stress format format-check lint deps bench install uninstall package package-check clean
 
 all: build
 
@@ -76,9 +77,9 @@ help:
 	     /^[a-z-]+:/ && doc != "" { sub(/:.*/, ""); printf "  %-15s %s\n", $$0, doc } \
 	     { doc = "" }' $(firstword $(MAKEFILE_LIST))
 
-## Build both programs (build/default), the default target.
+## Build both programs and their manual pages (build/default), the default target.
 build:
-	$(call build,default)
+	$(call build,default,,scrivet scrivet-prompt)
 
 ## Build if needed, then start scrivet on this terminal.
 run: build
@@ -165,6 +166,17 @@ install:
 	$(call build,release)
 	@$(CMAKE) --install build/release $(if $(PREFIX),--prefix "$(PREFIX)")
 
+# CMake lists every file it installs, DESTDIR included, in the manifest.
+## Remove the files that the last make install installed.
+uninstall:
+	@manifest=build/release/install_manifest.txt; \
+	test -f $$manifest || { echo "$$manifest is missing: nothing was installed from this clone" >&2; exit 1; }; \
+	while IFS= read -r file || test -n "$$file"; do \
+	  if test -e "$$file" || test -L "$$file"; then rm -f "$$file" && echo "removed $$file" || exit 1; fi; \
+	  case $$file in */share/doc/scrivet/*) rmdir "$${file%/*}" 2>/dev/null || true;; esac; \
+	done <$$manifest; \
+	rm -f $$manifest
+
 ## Make a .deb and a .tar.gz in build/release/packages/.
 package:
 	$(call build,release)
@@ -174,7 +186,10 @@ package:
 	@$(SAY) "Packages:" build/release/packages/*.deb build/release/packages/*.tar.gz
 
 ## Make the packages, then check them and run lintian on the .deb.
-package-check: package
+package-check:
+	$(call need,lintian,lintian)
+	$(call need,dpkg-deb,dpkg)
+	@$(MAKE) package
 	@packaging/check-package.sh build/release/packages
 
 # BENCH_ARGS are Google Benchmark flags; BENCH_SCALE multiplies the sizes
