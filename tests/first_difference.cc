@@ -1,5 +1,6 @@
 #include "first_difference.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 #include <vector>
@@ -71,44 +72,106 @@ std::string firstDifferingLine(std::string_view got, std::string_view want,
   return report;
 }
 
-std::string firstDifference(std::uint64_t seed, std::string_view session, const Output& program,
-                            const Output& expected) {
-  const std::vector<std::string_view> input = linesOf(session);
-  std::vector<std::size_t> ends{0};  // ends[k]: the length of the first k lines
-  for (const std::string_view line : input) ends.push_back(ends.back() + line.size());
-  const auto differ = [&](std::size_t lines) {
-    const std::string_view start = session.substr(0, ends[lines]);
-    return program(start) != expected(start);
+namespace {
+
+// A session cut down to the input lines that still make program and
+// expected write differently.
+struct Reproduction {
+  // The lines kept, in the order the session has them; empty when program
+  // and expected write the same for the whole session.
+  std::string input;
+  std::size_t lines = 0;         // of input
+  std::size_t sessionLines = 0;  // of the whole session
+};
+
+std::string joined(const std::vector<std::string_view>& lines) {
+  std::string text;
+  for (const std::string_view line : lines) text += line;
+  return text;
+}
+
+Reproduction reduce(std::string_view session, const Output& program, const Output& expected) {
+  const auto differ = [&](const std::vector<std::string_view>& lines) {
+    const std::string input = joined(lines);
+    return program(input) != expected(input);
   };
-  if (!differ(input.size())) return {};
-  // Halving: the two agree after `agree` lines (or there is nothing before
-  // the first), and differ after `lines`, the line reported.
+  Reproduction reproduction;
+  const std::vector<std::string_view> input = linesOf(session);
+  reproduction.sessionLines = input.size();
+  if (!differ(input)) return reproduction;
+  // The shortest start of the session after which the two differ, by
+  // halving: they agree after `agree` lines and differ after `lines`.
   std::size_t agree = 0;
-  std::size_t lines = differ(0) ? 0 : input.size();
+  std::size_t lines = input.size();
   while (lines > agree + 1) {
     const std::size_t middle = agree + (lines - agree) / 2;
-    (differ(middle) ? lines : agree) = middle;
+    (differ({input.begin(), input.begin() + static_cast<std::ptrdiff_t>(middle)}) ? lines : agree) =
+        middle;
   }
-  std::string report = "seed " + std::to_string(seed) + ": the output differs after input line " +
-                       std::to_string(lines) + " of " + std::to_string(input.size()) + "\n";
-  const std::size_t first = lines > kShownLines ? lines - kShownLines : 0;
+  // Then drop runs of lines that the difference does not need, halving the
+  // run down to a single line.
+  std::vector<std::string_view> kept(input.begin(),
+                                     input.begin() + static_cast<std::ptrdiff_t>(lines));
+  for (std::size_t run = std::max<std::size_t>(kept.size() / 2, 1);; run /= 2) {
+    for (std::size_t at = 0; at < kept.size() && kept.size() > 1;) {
+      std::vector<std::string_view> without = kept;
+      const auto first = without.begin() + static_cast<std::ptrdiff_t>(at);
+      without.erase(first, first + static_cast<std::ptrdiff_t>(std::min(run, kept.size() - at)));
+      if (!without.empty() && differ(without)) {
+        kept = std::move(without);
+      } else {
+        at += run;
+      }
+    }
+    if (run == 1) break;
+  }
+  reproduction.input = joined(kept);
+  reproduction.lines = kept.size();
+  return reproduction;
+}
+
+std::string reportOf(std::uint64_t seed, const Reproduction& reproduction, const Output& program,
+                     const Output& expected) {
+  const std::vector<std::string_view> lines = linesOf(reproduction.input);
+  std::string report = "seed " + std::to_string(seed) + ": these " + std::to_string(lines.size()) +
+                       " of its " + std::to_string(reproduction.sessionLines) +
+                       " input lines make the output differ\n";
+  const std::size_t first = lines.size() > kShownLines ? lines.size() - kShownLines : 0;
   if (first > 0) report += "  (" + std::to_string(first) + " earlier input lines not shown)\n";
-  for (std::size_t i = first; i < lines; ++i) report += "  | " + escaped(input[i]) + "\n";
-  const std::string_view start = session.substr(0, ends[lines]);
-  return report + firstDifferingLine(program(start), expected(start));
+  for (std::size_t i = first; i < lines.size(); ++i) report += "  | " + escaped(lines[i]) + "\n";
+  return report + firstDifferingLine(program(reproduction.input), expected(reproduction.input));
+}
+
+}  // namespace
+
+std::string firstDifference(std::uint64_t seed, std::string_view session, const Output& program,
+                            const Output& expected) {
+  const Reproduction reproduction = reduce(session, program, expected);
+  if (reproduction.lines == 0) return {};
+  return reportOf(seed, reproduction, program, expected);
 }
 
 std::string firstFailingSession(std::uint64_t seeds,
                                 const std::function<std::string(Rng&)>& generate,
                                 const Output& program, const Output& expected) {
-  for (std::uint64_t seed = 1; seed <= seeds; ++seed) {
+  // Of the first few sessions that fail, the one that reduces furthest.
+  constexpr int kCandidates = 10;
+  int candidates = 0;
+  std::uint64_t bestSeed = 0;
+  Reproduction best;
+  for (std::uint64_t seed = 1; seed <= seeds && candidates < kCandidates; ++seed) {
     Rng rng(seed);
     const std::string session = generate(rng);
-    if (program(session) != expected(session)) {
-      return firstDifference(seed, session, program, expected);
+    if (program(session) == expected(session)) continue;
+    ++candidates;
+    Reproduction reproduction = reduce(session, program, expected);
+    if (best.lines == 0 || reproduction.lines < best.lines) {
+      best = std::move(reproduction);
+      bestSeed = seed;
     }
   }
-  return {};
+  if (candidates == 0) return {};
+  return reportOf(bestSeed, best, program, expected);
 }
 
 }  // namespace model

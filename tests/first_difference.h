@@ -31,18 +31,20 @@ std::string firstDifferingLine(std::string_view got, std::string_view want,
                                std::string_view gotLabel = "program",
                                std::string_view wantLabel = "model");
 
-// Where program and expected part on session: the seed, the input lines up
-// to one after which they write differently while they agree on the lines
-// before it (found by halving; at most 20 lines are shown, the earlier ones
-// elided with a count), and the first output line that differs. Bytes
-// outside printable ASCII are escaped. Empty when they write the same for
-// the whole session.
+// A short reproduction of where program and expected part on session: the
+// seed, then the fewest input lines found that still make them write
+// differently (the session is cut after the first line where they part,
+// then runs of lines it does not need are dropped; at most 20 lines are
+// shown, the earlier ones elided with a count), and the first output line
+// that differs. Bytes outside printable ASCII are escaped. Empty when they
+// write the same for the whole session.
 std::string firstDifference(std::uint64_t seed, std::string_view session, const Output& program,
                             const Output& expected);
 
-// The report of firstDifference for the first of the sessions that
-// generate makes from the seeds 1 to seeds on which program and expected
-// differ; empty when they agree on all of them.
+// The report of firstDifference for the sessions that generate makes from
+// the seeds 1 to seeds: of the first ten on which program and expected
+// differ, the one that reduces to the fewest lines; empty when they agree
+// on all of them.
 std::string firstFailingSession(std::uint64_t seeds,
                                 const std::function<std::string(Rng&)>& generate,
                                 const Output& program, const Output& expected);

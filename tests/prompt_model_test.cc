@@ -1,7 +1,7 @@
 // scrivet-prompt against its model: thousands of generated sessions through
 // the command loop, and the model itself against every recorded session.
-// The seeds are fixed; the test stops at its first failing session and
-// shows where it parts.
+// The seeds are fixed; a failure shows the shortest reproduction found
+// among the first failing sessions.
 
 #include "prompt_model.h"
 

@@ -1,7 +1,8 @@
 // scrivet against its model: thousands of generated sessions through the
 // command loop and replayed on the line list directly, long documents, and
-// the model itself against every recorded session. The seeds are fixed;
-// each test stops at its first failing session and shows where it parts.
+// the model itself against every recorded session. The seeds are fixed; a
+// failure shows the shortest reproduction found among the first failing
+// sessions.
 
 #include "scrivet_model.h"
 
