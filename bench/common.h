@@ -32,8 +32,8 @@ class NullBuffer : public std::streambuf {
   std::streamsize xsputn(const char* /*bytes*/, std::streamsize n) override { return n; }
 };
 
-// The same nodes as the document's, linked at a tail pointer, with no index
-// and no prefetching: the least that a line list costs, to measure the list
+// The same nodes as the document's, linked at a tail pointer, with no
+// index: the least that a line list costs, to measure the list
 // against. Defined apart from its callers, as LinkedList's operations are
 // from the command loop, so that the comparison is of the structures alone.
 class BareChain {
@@ -64,6 +64,14 @@ class BareChain {
   scrivet::Node head;           // the sentinel
   scrivet::Node* tail = &head;  // the last node
 };
+
+// Has the heap hand out memory in the order it is asked for, even after
+// frees, and keep what is freed rather than give it back, so that every
+// document a benchmark builds lies in memory as a fresh program's would.
+// (glibc's fast bins hand freed nodes back last first: a document built
+// just after another was destroyed lies backwards in memory and is walked
+// several times slower.)
+void heapInOrder();
 
 // Prints a measured figure against the most it may be, and whether it is
 // met, on one line that begins with "target".

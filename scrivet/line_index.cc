@@ -7,75 +7,74 @@
 #include <utility>
 #include <vector>
 
-#include "linked_list.h"
-#include "prefetch.h"
-
 namespace scrivet {
 namespace {
 
-// Inserts value at index at of the first size items.
+// Inserts value at slot of the first items of array.
 template <typename T>
-void insertAt(T* items, std::size_t size, std::size_t at, T value) {
-  std::copy_backward(items + at, items + size, items + size + 1);
-  items[at] = value;
+void insertAt(T* array, std::size_t items, std::size_t slot, T value) {
+  std::copy_backward(array + slot, array + items, array + items + 1);
+  array[slot] = value;
 }
 
-// Removes the item at index at of the first size items.
+// Removes the item at slot of the first items of array.
 template <typename T>
-void eraseAt(T* items, std::size_t size, std::size_t at) {
-  std::copy(items + at + 1, items + size, items + at);
+void eraseAt(T* array, std::size_t items, std::size_t slot) {
+  std::copy(array + slot + 1, array + items, array + slot);
 }
 
-// Moves items between the neighbouring blocks' arrays a (aSize items) and
-// b (bSize items), keeping their order, so that a holds the first keep of
-// them and b the rest.
+// Moves items between the arrays of two neighbouring blocks, a (aItems
+// items) and b (bItems items), keeping their order, so that a holds the
+// first keep of them and b the rest. With keep == aItems + bItems it is a
+// merge into a.
 template <typename T>
-void shareOut(T* a, std::size_t aSize, T* b, std::size_t bSize, std::size_t keep) {
-  if (aSize < keep) {
-    const std::size_t move = keep - aSize;
-    std::copy(b, b + move, a + aSize);
-    std::copy(b + move, b + bSize, b);
+void redistribute(T* a, std::size_t aItems, T* b, std::size_t bItems, std::size_t keep) {
+  if (aItems < keep) {
+    const std::size_t moved = keep - aItems;
+    std::copy(b, b + moved, a + aItems);
+    std::copy(b + moved, b + bItems, b);
   } else {
-    const std::size_t move = aSize - keep;
-    std::copy_backward(b, b + bSize, b + bSize + move);
-    std::copy(a + keep, a + aSize, b);
+    const std::size_t moved = aItems - keep;
+    std::copy_backward(b, b + bItems, b + bItems + moved);
+    std::copy(a + keep, a + aItems, b);
   }
 }
 
 }  // namespace
 
 // The blocks that one insertion may need, allocated before it changes
-// anything: a leaf, and as many inner blocks as it will split or add.
-class LineIndex::Spares {
+// anything: a leaf, and as many inner blocks as it will split or grow.
+class LineIndex::NewBlocks {
  public:
-  explicit Spares(std::size_t innerBlocks)
-      : leafBlock(std::make_unique<Leaf>()), count(innerBlocks) {
-    for (std::size_t i = 0; i < count; ++i) innerBlock[i] = std::make_unique<Inner>();
+  explicit NewBlocks(std::size_t innerBlocks)
+      : leafBlock(std::make_unique<Leaf>()), innerLeft(innerBlocks) {
+    for (std::size_t i = 0; i < innerLeft; ++i) innerBlock[i] = std::make_unique<Inner>();
   }
 
   Leaf* leaf() { return leafBlock.release(); }
 
   Inner* inner() {
-    assert(count > 0);
-    return innerBlock[--count].release();
+    assert(innerLeft > 0);
+    return innerBlock[--innerLeft].release();
   }
 
  private:
   std::unique_ptr<Leaf> leafBlock;
   std::unique_ptr<Inner> innerBlock[kMaxHeight + 1];
-  std::size_t count;  // inner blocks not yet handed out
+  // The inner blocks not yet handed out.
+  std::size_t innerLeft;
 };
 
 LineIndex::LineIndex(Node* sentinel) {
   auto* leaf = new Leaf;
   leaf->nodes[0] = sentinel;
-  leaf->header.size = 1;
+  leaf->header.items = 1;
   root = &leaf->header;
 }
 
 LineIndex::~LineIndex() {
   // Depth first, without recursion: a path serves as the stack, with the
-  // block being emptied on each level and its next child.
+  // block being emptied on each level and the slot of its next child.
   if (height == 0) {
     release(root);
     return;
@@ -86,7 +85,7 @@ LineIndex::~LineIndex() {
   path.slot[level] = 0;
   for (;;) {
     Inner* inner = path.inner[level];
-    if (path.slot[level] == inner->header.size) {
+    if (path.slot[level] == inner->header.items) {
       release(&inner->header);
       if (++level == height) return;
       continue;
@@ -130,42 +129,37 @@ void LineIndex::release(Block* block) {
   }
 }
 
-void LineIndex::countAdded(const Path& path) {
-  for (std::size_t level = 0; level < height; ++level) ++path.inner[level]->lines[path.slot[level]];
-  ++total;
-}
-
-void LineIndex::descend(std::size_t p, Path& path) const {
-  assert(p < total);
+void LineIndex::descend(std::size_t position, Path& path) const {
+  assert(position <= lines);
   Block* block = root;
   bool last = true;
   for (std::size_t level = height; level-- > 0;) {
     Inner* inner = asInner(block);
-    std::size_t i = 0;
-    while (p >= inner->lines[i]) p -= inner->lines[i++];
-    assert(i < inner->header.size);
+    std::size_t slot = 0;
+    while (position >= inner->counts[slot]) position -= inner->counts[slot++];
+    assert(slot < inner->header.items);
     path.inner[level] = inner;
-    path.slot[level] = i;
-    last = last && i + 1 == inner->header.size;
-    block = inner->children[i];
+    path.slot[level] = slot;
+    last = last && slot + 1 == inner->header.items;
+    block = inner->children[slot];
   }
   path.leaf = asLeaf(block);
-  path.at = p;
+  path.leafSlot = position;
   path.lastLeaf = last;
 }
 
-Node* LineIndex::at(std::size_t p) const {
+Node* LineIndex::nodeAt(std::size_t position) const {
   Path path;
-  descend(p, path);
-  return path.leaf->nodes[path.at];
+  descend(position, path);
+  return path.leaf->nodes[path.leafSlot];
 }
 
-Node* LineIndex::insert(std::size_t p, Node* node) {
-  assert(p >= 1 && p <= total);
+Node* LineIndex::insert(std::size_t position, Node* node) {
+  assert(position >= 1 && position <= lines + 1);
   Path path;
-  descend(p - 1, path);
-  Node* before = path.leaf->nodes[path.at];
-  place(path, node);
+  descend(position - 1, path);
+  Node* before = path.leaf->nodes[path.leafSlot];
+  insertIntoLeaf(path, node);
   return before;
 }
 
@@ -176,149 +170,152 @@ void LineIndex::append(Node* node) {
   for (std::size_t level = height; level-- > 0;) {
     Inner* inner = asInner(block);
     path.inner[level] = inner;
-    path.slot[level] = inner->header.size - 1;
+    path.slot[level] = inner->header.items - 1;
     block = inner->children[path.slot[level]];
   }
   path.leaf = asLeaf(block);
-  path.at = path.leaf->header.size - 1;
+  path.leafSlot = path.leaf->header.items - 1;
   path.lastLeaf = true;
-  place(path, node);
+  insertIntoLeaf(path, node);
 }
 
-void LineIndex::place(Path& path, Node* node) {
+void LineIndex::countInsertion(const Path& path) {
+  for (std::size_t level = 0; level < height; ++level)
+    ++path.inner[level]->counts[path.slot[level]];
+  ++lines;
+}
+
+void LineIndex::insertIntoLeaf(Path& path, Node* node) {
   Leaf* leaf = path.leaf;
-  const std::size_t at = path.at + 1;
-  if (leaf->header.size < kCapacity) {
-    insertAt(leaf->nodes, leaf->header.size++, at, node);
-    countAdded(path);
+  const std::size_t slot = path.leafSlot + 1;
+  if (leaf->header.items < kCapacity) {
+    insertAt(leaf->nodes, leaf->header.items++, slot, node);
+    countInsertion(path);
     return;
   }
-  // The leaf is full. Every full inner block above it splits too, and when
-  // they all do, a new root grows: allocate those blocks first.
+  // The leaf splits, and so does every full inner block above it; when they
+  // all do, a new root grows. Allocate those blocks first.
   std::size_t full = 0;
-  while (full < height && path.inner[full]->header.size == kCapacity) ++full;
-  Spares spares(full == height ? full + 1 : full);
-  countAdded(path);
-  // At the document's end a new leaf starts with the node alone, so that
+  while (full < height && path.inner[full]->header.items == kCapacity) ++full;
+  NewBlocks blocks(full == height ? full + 1 : full);
+  // At the end of the index a new leaf starts with the node alone, so that
   // appends fill their leaves; anywhere else the leaf splits in halves.
-  const bool atEnd = path.lastLeaf && at == kCapacity;
+  const bool atEnd = path.lastLeaf && slot == kCapacity;
   const std::size_t keep = atEnd ? kCapacity : kCapacity / 2;
-  Leaf* right = spares.leaf();
+  Leaf* right = blocks.leaf();
   std::copy(leaf->nodes + keep, leaf->nodes + kCapacity, right->nodes);
-  right->header.size = static_cast<std::uint32_t>(kCapacity - keep);
-  leaf->header.size = static_cast<std::uint32_t>(keep);
-  if (atEnd || at > keep) {
-    insertAt(right->nodes, right->header.size++, at - keep, node);
+  right->header.items = static_cast<std::uint32_t>(kCapacity - keep);
+  leaf->header.items = static_cast<std::uint32_t>(keep);
+  if (slot > keep || atEnd) {
+    insertAt(right->nodes, right->header.items++, slot - keep, node);
   } else {
-    insertAt(leaf->nodes, leaf->header.size++, at, node);
+    insertAt(leaf->nodes, leaf->header.items++, slot, node);
   }
-  addChild(path, 0, &right->header, right->header.size, spares);
+  countInsertion(path);
+  insertChild(path, 0, &right->header, right->header.items, blocks);
 }
 
-void LineIndex::addChild(Path& path, std::size_t level, Block* child, std::size_t lines,
-                         Spares& spares) {
+void LineIndex::insertChild(Path& path, std::size_t level, Block* child, std::size_t count,
+                            NewBlocks& blocks) {
   for (; level < height; ++level) {
     Inner* parent = path.inner[level];
-    const std::size_t slot = path.slot[level];
-    parent->lines[slot] -= lines;
-    const std::size_t at = slot + 1;
-    if (parent->header.size < kCapacity) {
-      insertAt(parent->lines, parent->header.size, at, lines);
-      insertAt(parent->children, parent->header.size++, at, child);
+    const std::size_t slot = path.slot[level] + 1;
+    parent->counts[slot - 1] -= count;
+    if (parent->header.items < kCapacity) {
+      insertAt(parent->counts, parent->header.items, slot, count);
+      insertAt(parent->children, parent->header.items++, slot, child);
       return;
     }
     // Inner blocks always split in halves, so that every one but the root
     // keeps at least kMinChildren children.
     constexpr std::size_t keep = kCapacity / 2;
-    Inner* right = spares.inner();
-    std::copy(parent->lines + keep, parent->lines + kCapacity, right->lines);
+    Inner* right = blocks.inner();
+    std::copy(parent->counts + keep, parent->counts + kCapacity, right->counts);
     std::copy(parent->children + keep, parent->children + kCapacity, right->children);
-    right->header.size = static_cast<std::uint32_t>(kCapacity - keep);
-    parent->header.size = static_cast<std::uint32_t>(keep);
-    Inner* target = at > keep ? right : parent;
-    const std::size_t targetAt = at > keep ? at - keep : at;
-    insertAt(target->lines, target->header.size, targetAt, lines);
-    insertAt(target->children, target->header.size++, targetAt, child);
+    right->header.items = static_cast<std::uint32_t>(kCapacity - keep);
+    parent->header.items = static_cast<std::uint32_t>(keep);
+    Inner* target = slot > keep ? right : parent;
+    const std::size_t targetSlot = slot > keep ? slot - keep : slot;
+    insertAt(target->counts, target->header.items, targetSlot, count);
+    insertAt(target->children, target->header.items++, targetSlot, child);
     // Now the new right half goes in after parent, one level up.
     child = &right->header;
-    lines = std::accumulate(right->lines, right->lines + right->header.size, std::size_t{0});
+    count = std::accumulate(right->counts, right->counts + right->header.items, std::size_t{0});
   }
-  // The root split: grow a new root above it.
+  // The root split: a new root grows above it.
   assert(height + 1 < kMaxHeight);
-  Inner* top = spares.inner();
+  Inner* top = blocks.inner();
   top->children[0] = root;
-  top->lines[0] = total - lines;
+  top->counts[0] = lines + 1 - count;
   top->children[1] = child;
-  top->lines[1] = lines;
-  top->header.size = 2;
+  top->counts[1] = count;
+  top->header.items = 2;
   root = &top->header;
   ++height;
 }
 
-Node* LineIndex::remove(std::size_t p) {
-  assert(p >= 1 && p < total);
+Node* LineIndex::remove(std::size_t position) {
+  assert(position >= 1 && position <= lines);
   Path path;
-  descend(p - 1, path);
-  Node* before = path.leaf->nodes[path.at];
-  // The node at p is mostly in the same leaf as the one before it.
-  if (path.at + 1 < path.leaf->header.size) {
-    ++path.at;
+  descend(position - 1, path);
+  Node* before = path.leaf->nodes[path.leafSlot];
+  // The node at position is mostly in the same leaf as the one before it.
+  if (path.leafSlot + 1 < path.leaf->header.items) {
+    ++path.leafSlot;
   } else {
-    descend(p, path);
+    descend(position, path);
   }
-  // The caller reads the removed node next: start loading it now.
-  prefetch(path.leaf->nodes[path.at]);
-  for (std::size_t level = 0; level < height; ++level) --path.inner[level]->lines[path.slot[level]];
-  --total;
+  for (std::size_t level = 0; level < height; ++level)
+    --path.inner[level]->counts[path.slot[level]];
+  --lines;
   Leaf* leaf = path.leaf;
-  eraseAt(leaf->nodes, leaf->header.size--, path.at);
-  if (height > 0 && leaf->header.size < kMinFill) refill(path, 0);
+  eraseAt(leaf->nodes, leaf->header.items--, path.leafSlot);
+  if (height > 0 && leaf->header.items < kMinItems) rebalance(path, 0);
   return before;
 }
 
-void LineIndex::refill(Path& path, std::size_t level) {
+void LineIndex::rebalance(Path& path, std::size_t level) {
   for (;; ++level) {
     Inner* parent = path.inner[level];
-    // The underfull child and a neighbour, as left and right.
+    // The block that fell short and a neighbour, as left and right.
     const std::size_t left = path.slot[level] > 0 ? path.slot[level] - 1 : 0;
     const std::size_t right = left + 1;
-    std::size_t& leftLines = parent->lines[left];
-    std::size_t& rightLines = parent->lines[right];
     Block* a = parent->children[left];
     Block* b = parent->children[right];
-    // Both into the left block when they fit in three quarters of one,
-    // else half each.
-    const std::size_t both = a->size + b->size;
+    // Merge when both fit in three quarters of a block, so that the merged
+    // block does not split again at the next insertion; else redistribute,
+    // half each.
+    const std::size_t both = a->items + b->items;
     const std::size_t keep = both <= kCapacity * 3 / 4 ? both : both / 2;
     if (level == 0) {
-      shareOut(asLeaf(a)->nodes, a->size, asLeaf(b)->nodes, b->size, keep);
-      leftLines = keep;
-      rightLines = both - keep;
+      redistribute(asLeaf(a)->nodes, a->items, asLeaf(b)->nodes, b->items, keep);
+      parent->counts[right] = both - keep;
+      parent->counts[left] = keep;
     } else {
       Inner* innerA = asInner(a);
       Inner* innerB = asInner(b);
-      shareOut(innerA->lines, a->size, innerB->lines, b->size, keep);
-      shareOut(innerA->children, a->size, innerB->children, b->size, keep);
-      const std::size_t sum = leftLines + rightLines;
-      leftLines = std::accumulate(innerA->lines, innerA->lines + keep, std::size_t{0});
-      rightLines = sum - leftLines;
+      redistribute(innerA->counts, a->items, innerB->counts, b->items, keep);
+      redistribute(innerA->children, a->items, innerB->children, b->items, keep);
+      const std::size_t nodes = parent->counts[left] + parent->counts[right];
+      parent->counts[left] = std::accumulate(innerA->counts, innerA->counts + keep, std::size_t{0});
+      parent->counts[right] = nodes - parent->counts[left];
     }
-    a->size = static_cast<std::uint32_t>(keep);
-    b->size = static_cast<std::uint32_t>(both - keep);
-    if (b->size == 0) {  // everything went left: drop the empty right block
+    a->items = static_cast<std::uint32_t>(keep);
+    b->items = static_cast<std::uint32_t>(both - keep);
+    if (b->items == 0) {  // merged: the empty right block goes
       release(b);
-      eraseAt(parent->lines, parent->header.size, right);
-      eraseAt(parent->children, parent->header.size--, right);
+      eraseAt(parent->counts, parent->header.items, right);
+      eraseAt(parent->children, parent->header.items--, right);
     }
-    if (level + 1 == height) {  // parent is the root
-      if (parent->header.size == 1) {
+    if (level + 1 == height) {  // parent is the root: it shrinks to its one child
+      if (parent->header.items == 1) {
         root = parent->children[0];
         release(&parent->header);
         --height;
       }
       return;
     }
-    if (parent->header.size >= kMinChildren) return;
+    if (parent->header.items >= kMinChildren) return;
   }
 }
 
@@ -330,7 +327,7 @@ std::size_t LineIndex::bytes() const {
     std::vector<const Block*> below;
     for (const Block* block : blocks) {
       const Inner* inner = asInner(block);
-      below.insert(below.end(), inner->children, inner->children + block->size);
+      below.insert(below.end(), inner->children, inner->children + block->items);
     }
     bytes += blocks.size() * sizeof(Inner);
     blocks = std::move(below);
@@ -340,35 +337,35 @@ std::size_t LineIndex::bytes() const {
 
 // Only a broken index or a chain it does not hold takes the branches that
 // return false. GCOVR_EXCL_BR_START
-bool LineIndex::consistentWith(const Node* sentinel, std::size_t count) const {
-  if (total != count + 1 || height >= kMaxHeight) return false;
-  // Level by level from the root: each block with the number of nodes its
-  // parent says lie under it.
-  std::vector<std::pair<const Block*, std::size_t>> blocks{{root, total}};
+bool LineIndex::consistentWith(const Node* sentinel, std::size_t size) const {
+  if (lines != size || height >= kMaxHeight) return false;
+  // Level by level from the root: each block with the count of nodes that
+  // its parent says lie beneath it.
+  std::vector<std::pair<const Block*, std::size_t>> blocks{{root, lines + 1}};
   for (std::size_t level = height; level > 0; --level) {
     std::vector<std::pair<const Block*, std::size_t>> below;
-    for (const auto& [block, lines] : blocks) {
-      const std::size_t least = block == root ? 2 : kMinChildren;
-      if (block->leaf || block->size < least || block->size > kCapacity) return false;
+    for (const auto& [block, count] : blocks) {
+      const std::size_t fewest = block == root ? 2 : kMinChildren;
+      if (block->leaf || block->items < fewest || block->items > kCapacity) return false;
       const Inner* inner = asInner(block);
       std::size_t sum = 0;
-      for (std::size_t i = 0; i < block->size; ++i) {
-        below.emplace_back(inner->children[i], inner->lines[i]);
-        sum += inner->lines[i];
+      for (std::size_t slot = 0; slot < block->items; ++slot) {
+        below.emplace_back(inner->children[slot], inner->counts[slot]);
+        sum += inner->counts[slot];
       }
-      if (sum != lines) return false;
+      if (sum != count) return false;
     }
     blocks = std::move(below);
   }
   const Node* node = sentinel;
   for (std::size_t i = 0; i < blocks.size(); ++i) {
-    const auto& [block, lines] = blocks[i];
-    const std::size_t least = i + 1 == blocks.size() ? 1 : kMinFill;
-    if (!block->leaf || block->size < least || block->size > kCapacity) return false;
-    if (block->size != lines) return false;
+    const auto& [block, count] = blocks[i];
+    const std::size_t fewest = i + 1 == blocks.size() ? 1 : kMinItems;
+    if (!block->leaf || block->items < fewest || block->items > kCapacity) return false;
+    if (block->items != count) return false;
     const Leaf* leaf = asLeaf(block);
-    for (std::size_t j = 0; j < block->size; ++j, node = node->next) {
-      if (node == nullptr || leaf->nodes[j] != node) return false;
+    for (std::size_t slot = 0; slot < block->items; ++slot, node = node->next) {
+      if (node == nullptr || leaf->nodes[slot] != node) return false;
     }
   }
   return true;

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "node.h"
+
 // Test builds may shrink the blocks, so that small documents already reach
 // every split and merge on several levels.
 #ifndef SCRIVET_INDEX_CAPACITY
@@ -12,34 +14,47 @@
 
 namespace scrivet {
 
-struct Node;
-
-// Finds the node at a line number in O(log n) time, at worst. The index is a
-// counted B+-tree over the document's chain: its leaves hold pointers to the
-// chain's nodes in document order, and every inner block holds, for each of
-// its children, how many nodes lie beneath it. The chain itself is neither
-// read nor changed here: its owner links and unlinks nodes, and tells the
-// index in the same operation, through insert, append and remove.
+// Finds the node at a position of the document's chain in O(log n) time.
+// Positions count from the sentinel, which stands at 0; line k stands at
+// position k. The index is a counted B+-tree: its leaves hold pointers to
+// the chain's nodes in document order, and an inner block holds, beside
+// each child, the count of the nodes beneath that child. Going down from the
+// root, a position is found by passing over the children whose counts it
+// exceeds and subtracting them. With blocks of at most 4 items, the index of
+// a chain of the sentinel S and lines 1 to 7 may be
 //
-// Positions count from the sentinel, which stands at 0; line k is at k.
+//   root       [ 3 | 3 | 2 ]            the count of nodes beneath each child
+//                /    |    \             and the children
+//   leaves   [S 1 2]  [3 4 5]  [6 7]    pointers to the nodes, in order
+//             | | |    | | |    | |
+//   chain     S-1-2----3-4-5----6-7     the nodes, linked by next
+//
+// and line 5 is found in the second leaf, at slot 5 - 3 = 2. A slot is an
+// item's place within one block; a position is a node's place in the chain.
+//
+// The index reads the chain only in consistentWith; its owner links and
+// unlinks nodes, and tells the index in the same operation, through insert,
+// append and remove.
 //
 // Invariants, between operations:
-//   - Reading the leaves left to right gives the sentinel, then lines 1 to n
-//     of the chain, each once; size() is n + 1. (The chain may go on beyond
-//     line n: its owner decides when the index takes in more.)
+//   - Reading the leaves left to right gives the sentinel, then lines 1 to
+//     size() of the chain, each once. (The chain may go on beyond: its
+//     owner decides when the index takes in more.)
 //   - Every leaf lies height levels below the root.
-//   - Every leaf holds 1 to kCapacity nodes, and every leaf but the last at
-//     least kMinFill, a third of kCapacity. Every inner block holds at most
-//     kCapacity children: the root at least 2, every other at least
-//     kMinChildren.
-//   - An inner block's lines[i] is the number of nodes under children[i].
+//   - Every block holds at most kCapacity items. Every leaf holds at least
+//     1 node, and every leaf but the last at least kMinItems, a third of
+//     kCapacity; the root, when inner, holds at least 2 children, and every
+//     other inner block at least kMinChildren.
+//   - An inner block's counts[i] is the number of nodes beneath
+//     children[i].
 //   - The index owns its blocks and releases them when it is destroyed.
-// So, whatever the pattern of edits, the index costs at most 32 bytes a line
-// (at the default block size, a leaf of 520 bytes holds at least 22 lines,
-// and the inner blocks add about 2 bytes a line): appends fill their
-// leaves, a full leaf anywhere else splits in halves, and a removal that
-// leaves a block under a third full merges it with a neighbour or evens the
-// two out.
+// Appends fill their leaves; a full leaf anywhere else splits in halves;
+// a removal that leaves a block under a third full merges it with a
+// neighbour or redistributes the two evenly. So, whatever the pattern of
+// edits, blocks are at least a third full, and at the default block size a
+// large document's index takes at most 32 bytes a line: a leaf of 520
+// bytes holds at least 22 lines, and the inner blocks add about 1 byte a
+// line. A small one takes at most a root and two leaves, 1.6 KB.
 //
 // Running out of memory: insert and append allocate every block they need
 // before they change anything, so a std::bad_alloc from them leaves the
@@ -52,105 +67,121 @@ class LineIndex {
   LineIndex(const LineIndex&) = delete;
   LineIndex& operator=(const LineIndex&) = delete;
 
-  // The node at position p. REQUIRES: p < size().
-  Node* at(std::size_t p) const;
+  // The node at position. REQUIRES: position <= size().
+  Node* nodeAt(std::size_t position) const;
 
-  // Records node at position p, 1 <= p <= size(), so that the nodes from p
-  // on move one position on; returns the node at p - 1, after which the
-  // caller links node into the chain. O(log n).
-  Node* insert(std::size_t p, Node* node);
+  // Records node at position, 1 <= position <= size() + 1, so that the
+  // nodes from there on move one position on; returns the node at
+  // position - 1, after which the caller links node into the chain.
+  Node* insert(std::size_t position, Node* node);
 
-  // Records node after the last position, as insert(size(), node) does,
+  // Records node after the last position, as insert(size() + 1, node) does,
   // but down the right edge, without reading any count.
   void append(Node* node);
 
-  // Forgets the node at position p, 1 <= p < size(), so that the nodes after
-  // it move one position back; returns the node at p - 1, from which the
-  // caller unlinks it. O(log n); never throws.
-  Node* remove(std::size_t p);
+  // Forgets the node at position, 1 <= position <= size(), so that the
+  // nodes after it move one position back; returns the node at
+  // position - 1, from which the caller unlinks it. Never throws.
+  Node* remove(std::size_t position);
 
-  // The number of nodes indexed: the lines and the sentinel.
-  std::size_t size() const { return total; }
+  // The number of lines indexed, at positions 1 to size().
+  std::size_t size() const { return lines; }
 
   // The bytes the index's blocks take; walks the index. For benchmarks and
   // tests.
   std::size_t bytes() const;
 
   // True when the invariants above hold, and the index holds, in order,
-  // sentinel and the count nodes that follow it in the chain. Walks the
-  // whole index. For tests.
-  bool consistentWith(const Node* sentinel, std::size_t count) const;
+  // sentinel and the size() nodes that follow it in the chain, of which
+  // there are at least size. Walks the whole index. For tests.
+  bool consistentWith(const Node* sentinel, std::size_t size) const;
 
  private:
-  static constexpr std::size_t kCapacity = SCRIVET_INDEX_CAPACITY;  // items in a block, at most
+  static constexpr std::size_t kCapacity = SCRIVET_INDEX_CAPACITY;
   static_assert(kCapacity >= 4, "blocks must hold at least 4 items");
-  static constexpr std::size_t kMinFill = (kCapacity + 2) / 3;  // least items in most blocks
-  static constexpr std::size_t kMinChildren = kMinFill < 2 ? 2 : kMinFill;  // of an inner block
+  // The fewest items in a leaf but the last: a third of kCapacity.
+  static constexpr std::size_t kMinItems = (kCapacity + 2) / 3;
+  // The fewest children of an inner block but the root.
+  static constexpr std::size_t kMinChildren = kMinItems < 2 ? 2 : kMinItems;
   // Every inner block but the root has at least two children, so 40 levels
   // would index over 2^40 lines.
   static constexpr std::size_t kMaxHeight = 40;
 
-  // What every block starts with. Inner blocks point at their children's
-  // headers; leaf says which kind of block holds it.
+  // What every block starts with; an inner block points at its children's
+  // headers.
   struct Block {
-    std::uint32_t size = 0;  // items in use: nodes of a leaf, children of an inner block
-    bool leaf;               // a Leaf, else an Inner
+    // Items in use: the nodes of a leaf, the children of an inner block.
+    std::uint32_t items = 0;
+    // Whether the block is a Leaf; else it is an Inner.
+    bool leaf;
   };
 
   struct Leaf {
     Block header{0, true};
-    Node* nodes[kCapacity];  // in document order
+    // The nodes, in document order.
+    Node* nodes[kCapacity];
   };
 
   struct Inner {
     Block header{0, false};
-    std::size_t lines[kCapacity];  // nodes under each child
-    Block* children[kCapacity];    // all leaves, or all inner blocks
+    // counts[i] is the number of nodes beneath children[i].
+    std::size_t counts[kCapacity];
+    // All leaves, or all inner blocks.
+    Block* children[kCapacity];
   };
 
-  // The way from the root down to one position: on each inner level (0 just
-  // above the leaves) the block passed and the child taken, then the leaf
-  // and the slot in it. Lives for one operation.
+  // The way from the root down to one position, for one operation: on each
+  // inner level (0 just above the leaves), the block passed and the slot of
+  // the child taken; then the leaf and the node's slot in it.
   struct Path {
     Inner* inner[kMaxHeight];
     std::size_t slot[kMaxHeight];
     Leaf* leaf;
-    std::size_t at;  // the slot in leaf
-    bool lastLeaf;   // leaf is the last one of the document
+    std::size_t leafSlot;
+    // Whether leaf is the last leaf of the index.
+    bool lastLeaf;
   };
 
-  class Spares;
+  class NewBlocks;
 
   static Leaf* asLeaf(Block* block);
   static Inner* asInner(Block* block);
   static const Leaf* asLeaf(const Block* block);
   static const Inner* asInner(const Block* block);
 
-  // Fills in the way to position p. REQUIRES: p < size().
-  void descend(std::size_t p, Path& path) const;
+  // Fills in the path to the node at position. REQUIRES: position <= size().
+  void descend(std::size_t position, Path& path) const;
 
-  // Puts node into the leaf of path right after its slot, splitting blocks
-  // that are full on the way up.
-  void place(Path& path, Node* node);
+  // Puts node into the path's leaf, right after its slot; a full leaf
+  // splits, and so does every full block above it.
+  void insertIntoLeaf(Path& path, Node* node);
 
-  // Puts child, which holds lines nodes split off the end of the block
-  // at the path on the level below, right after that block; splits full
-  // blocks on the way up, and the root into a new root.
-  void addChild(Path& path, std::size_t level, Block* child, std::size_t lines, Spares& spares);
+  // Puts child, which holds count nodes split off the end of the path's
+  // block one level below level, into that block's parent right after it.
+  // A full parent splits in turn, and when the root splits, a new root
+  // grows above it.
+  void insertChild(Path& path, std::size_t level, Block* child, std::size_t count,
+                   NewBlocks& blocks);
 
-  // Merges or evens out the underfull block at the path on the level below
-  // level with a neighbour, and goes on up while a parent runs low in turn.
-  void refill(Path& path, std::size_t level);
+  // Rebalances the path's block one level below level, which has fallen
+  // under its fewest items, with a neighbour: merges the two, or
+  // redistributes their items evenly. Goes on up while the parent falls
+  // under its fewest in turn, and when the root is left with one child,
+  // that child becomes the root.
+  void rebalance(Path& path, std::size_t level);
 
-  // Records one more node under every block on path.
-  void countAdded(const Path& path);
+  // Counts one more node beneath every block on path.
+  void countInsertion(const Path& path);
 
   // Releases block, of either kind.
   static void release(Block* block);
 
-  Block* root;             // a leaf when height is 0
-  std::size_t height = 0;  // inner levels above the leaves
-  std::size_t total = 1;   // nodes indexed: the lines and the sentinel
+  // A leaf while height is 0.
+  Block* root;
+  // The inner levels above the leaves.
+  std::size_t height = 0;
+  // The lines indexed, the sentinel not counted.
+  std::size_t lines = 0;
 };
 
 }  // namespace scrivet

@@ -8,14 +8,9 @@
 #include <string_view>
 
 #include "line_index.h"
+#include "node.h"
 
 namespace scrivet {
-
-// One line of the document, or the sentinel that stands before line 1.
-struct Node {
-  std::string text;      // the line's bytes, without the newline; may be empty
-  Node* next = nullptr;  // the following line; null for the last node
-};
 
 // The document: lines numbered from 1, kept as a singly linked chain of
 // Nodes behind a sentinel.
@@ -28,11 +23,14 @@ struct Node {
 //     tail == head exactly when the document is empty.
 //   - The list owns every node; a removed line is released at once, and the
 //     destructor releases the rest without recursion.
-//   - index knows the position of the sentinel and of every line up to
-//     indexed (see LineIndex); the lines after indexed are those appended
-//     since a line was last looked up by its number. So push costs what
-//     linking a node costs, and insert, remove and edit find their line in
-//     O(log n) time at worst, once the index has taken in those lines.
+//   - index holds the sentinel and lines 1 to index.size(); the lines after
+//     those are the ones appended since a line was last found by its
+//     number.
+//
+// Costs: push links a node and nothing more, so a document that is only
+// appended to, listed and searched costs what a bare chain costs. insert,
+// remove and edit take O(log n) time amortised: the first of them after k
+// appends also has the index take in those k lines, in O(k) time.
 //
 // Line numbers outside the document never fail: the operation changes
 // nothing. Output goes to the stream passed in, each line ended by a newline
@@ -40,8 +38,8 @@ struct Node {
 //
 // Running out of memory: the constructor, push, insert, remove and edit may
 // throw std::bad_alloc, and then the document is as it was, and nothing has
-// leaked. remove and edit allocate only while the index takes in lines
-// appended since it was last used. print and find change nothing.
+// leaked; the index may have taken in some of the appended lines. print and
+// find change nothing.
 class LinkedList {
  public:
   LinkedList();
@@ -85,14 +83,17 @@ class LinkedList {
  private:
   explicit LinkedList(std::unique_ptr<Node> sentinel);
 
-  // Has the index take in the lines after indexed, up to line p at least.
-  void indexUpTo(std::size_t p);
+  // Has the index take in the lines appended since it was last used.
+  void catchUp();
 
-  Node* head = nullptr;     // the sentinel, before line 1
-  Node* tail = nullptr;     // the last line; the sentinel when there is none
-  Node* indexed = nullptr;  // the last node the index holds
-  std::size_t count = 0;    // the number of lines, sentinel excluded
-  LineIndex index;          // finds a line's node by its number, up to indexed
+  // The sentinel, before line 1.
+  Node* head = nullptr;
+  // The last line; the sentinel when there is none.
+  Node* tail = nullptr;
+  // The number of lines, the sentinel not counted.
+  std::size_t count = 0;
+  // Finds a line's node by its number, for the lines it has taken in.
+  LineIndex index;
 };
 
 }  // namespace scrivet
