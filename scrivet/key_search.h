@@ -25,21 +25,21 @@ class KeySearch {
   bool foundIn(std::string_view text) const;
 
  private:
-  std::string_view key;                   // the bytes looked for
-  std::size_t split = 0;                  // a critical position: key[0, split) is the left
-                                          // half, key[split, size) the right half
-  std::size_t period = 1;                 // how far to move after the right half matched
-                                          // and the left half did not
-  bool periodic = false;                  // whether period is key's true period, so that
-                                          // the prefix shared by two tries is not
-                                          // compared twice
-  std::size_t rare = 0;                   // the position of the key byte least likely in
-                                          // a text, looked for with memchr in long texts
-  std::array<unsigned char, 256> skip{};  // for each byte c, how far key may
-                                          // move when c lies under its last
-                                          // byte and is not that byte: to the
-                                          // nearest c in key (keys of at
-                                          // most 255 bytes)
+  // The bytes looked for.
+  std::string_view key;
+  // A critical position: key[0, split) is the left half, key[split, size)
+  // the right half.
+  std::size_t split = 0;
+  // How far key moves after its right half matched and its left half did
+  // not.
+  std::size_t period = 1;
+  // Whether period is key's true period, so that the bytes that two tries
+  // share are not compared twice.
+  bool periodic = false;
+  // For each byte c, how far key may move when c lies under its last byte
+  // and is not that byte: to the nearest c in key, or past it. Filled only
+  // for the keys that foundIn moves with it (see key_search.cc).
+  std::array<unsigned char, 256> skip{};
 };
 
 }  // namespace scrivet
