@@ -199,7 +199,8 @@ bench:
 	$(call build,bench)
 	@build/bench/bench/scrivet_microbench $(BENCH_ARGS)
 	@build/bench/bench/scrivet_search_bench
-	@BENCH_SCALE=$(BENCH_SCALE) bench/run.sh build/bench/scrivet/scrivet build/bench/scrivet-prompt/scrivet-prompt
+	@BENCH_SCALE=$(BENCH_SCALE) bench/run.sh build/bench/scrivet/scrivet \
+	  build/bench/scrivet-prompt/scrivet-prompt build/bench/bench/scrivet_std_search
 
 ## Remove every build folder.
 clean:

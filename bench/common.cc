@@ -4,6 +4,10 @@
 #include <charconv>
 #include <cstdio>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "scrivet/key_search.h"
 
 namespace bench {
@@ -76,6 +80,13 @@ void BareChain::find(std::string_view key, std::ostream& out) const {
 
 void BareChain::scan(std::string_view key, std::ostream& out) const {
   findWith([key](std::string_view text) { return text.find(key) != std::string_view::npos; }, out);
+}
+
+void heapInOrder() {
+#if defined(__GLIBC__)
+  mallopt(M_MXFAST, 0);
+  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+#endif
 }
 
 void printTarget(std::ostream& out, const std::string& what, double value, double limit) {

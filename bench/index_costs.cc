@@ -6,10 +6,6 @@
 #include <iomanip>
 #include <vector>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
 #include "bench/common.h"
 #include "scrivet/linked_list.h"
 
@@ -120,14 +116,7 @@ void reportIndexBytes(std::ostream& out) {
 void compareWithBareChain(std::ostream& out) {
   constexpr std::size_t kLines = 1000000;
   constexpr int kRuns = 11;
-#if defined(__GLIBC__)
-  // glibc's fast bins hand freed nodes back last first, so a document built
-  // just after another was destroyed lies backwards in memory and lists
-  // several times slower, whichever structure it is: with them off, every
-  // run starts from the same heap, its memory kept rather than given back.
-  mallopt(M_MXFAST, 0);
-  mallopt(M_TRIM_THRESHOLD, 1 << 30);
-#endif
+  heapInOrder();
   std::vector<std::string> texts;
   for (std::size_t i = 1; i <= kLines; ++i) texts.push_back(lineText(i));
   const std::vector<std::string> keys = {"k017;", "k404;", "k999;", "absent", "k500;"};

@@ -4,9 +4,10 @@
 # run of ed (which takes up to half a minute and varies little), standard
 # output to /dev/null, and scrivet's peak memory (max RSS). Then the edit
 # patterns that hurt a line index most, each against plain appends of as
-# many lines, and the cost of scrivet-prompt's numbered inserts.
+# many lines; scrivet's search against the same program with the standard
+# library's searcher; and the cost of scrivet-prompt's numbered inserts.
 #
-# usage: bench/run.sh PATH/TO/scrivet PATH/TO/scrivet-prompt
+# usage: bench/run.sh PATH/TO/scrivet PATH/TO/scrivet-prompt PATH/TO/scrivet_std_search
 # BENCH_SCALE (default 1) multiplies every line count: BENCH_SCALE=0.01 is
 # a smoke run of a few seconds.
 #
@@ -26,9 +27,10 @@ die() {
   exit 1
 }
 
-(($# == 2)) || die "usage: bench/run.sh PATH/TO/scrivet PATH/TO/scrivet-prompt"
-scrivet=$1 prompt=$2
-for program in "$scrivet" "$prompt"; do
+(($# == 3)) ||
+  die "usage: bench/run.sh PATH/TO/scrivet PATH/TO/scrivet-prompt PATH/TO/scrivet_std_search"
+scrivet=$1 prompt=$2 std_search=$3
+for program in "$scrivet" "$prompt" "$std_search"; do
   [[ -x $program ]] || die "$program is not an executable program (make bench builds it)"
 done
 # The index's block size in a build that does not set it.
@@ -226,6 +228,52 @@ generate load "$n" 0 >/dev/null
 echo
 echo "scrivet peak memory for $n appended lines of 40 bytes:" \
   "$(megabytes "$(tail -n 1 "$work/rss")") MB"
+
+# scrivet's search against the same program with std::boyer_moore_searcher
+# in its find (scrivet_std_search), on N lines of 44 bytes and 100 searches
+# for the 15-byte key that the middle line holds. A search takes the time
+# of that session less the time of the same session without the searches;
+# medians of 5 runs, the two programs taking turns.
+n=$(lines 2000000)
+awk -v n="$n" -v searches="$work/searches" -v load="$work/load" 'BEGIN {
+  for (i = 1; i <= n; i++) {
+    line = sprintf("insertEnd \"line %07d k%03d; the quick brown foxes run\"", i, (i - 1) % 1000)
+    print line > searches
+    print line > load
+  }
+  m = int((n + 1) / 2)
+  key = sprintf("%07d k%03d; t", m, (m - 1) % 1000)
+  for (s = 1; s <= 100; s++) print "search \"" key "\"" > searches
+  print "quit" > searches
+  print "quit" > load
+}'
+"$scrivet" <"$work/searches" >"$work/scrivet.out" || die "scrivet failed on the searches"
+"$std_search" <"$work/searches" >"$work/std.out" || die "scrivet_std_search failed on the searches"
+if [[ $(wc -l <"$work/scrivet.out") != 100 ]] || ! cmp -s "$work/scrivet.out" "$work/std.out"; then
+  die "scrivet and scrivet_std_search do not write the same 100 lines for the searches"
+fi
+# median FILE: the middle of the numbers in FILE, one a line.
+median() { sort -n "$1" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+for _ in 1 2 3 4 5; do
+  for program in "$scrivet" "$std_search"; do
+    for session in load searches; do
+      best_of 1 "$work/$session" "$program"
+      echo "$micros" >>"$work/$(basename "$program").$session"
+    done
+  done
+done
+per_search() {
+  awk -v s="$(median "$work/$1.searches")" -v l="$(median "$work/$1.load")" \
+    'BEGIN { print (s - l) / 100 }'
+}
+ours=$(per_search "$(basename "$scrivet")")
+theirs=$(per_search "$(basename "$std_search")")
+echo
+echo "search of $n lines of 44 bytes for a rare 15-byte key, ms per search, as whole programs:" \
+  "scrivet $(awk -v u="$ours" 'BEGIN { printf "%.2f", u / 1e3 }')," \
+  "with std::boyer_moore_searcher $(awk -v u="$theirs" 'BEGIN { printf "%.2f", u / 1e3 }')"
+target "search: scrivet / scrivet with std::boyer_moore_searcher" "$ours" "$theirs" 1.1
+rm -f "$work/searches" "$work/load"
 
 # The edit patterns that defeat a careless index, each against the appends
 # of as many lines, timed in turn in this run.

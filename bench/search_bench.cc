@@ -1,6 +1,7 @@
 // Times LinkedList::find where a plain substring scan takes time in the
-// product of line and key length, and where it was already fast, and prints
-// each target as
+// product of line and key length, where it was already fast, and on the
+// four workloads that a speed trick in the search must win on. Prints each
+// target as
 //   target  DESCRIPTION  RATIO  (at most LIMIT)  met | NOT MET
 // followed by the times behind it. All times are wall-clock medians taken
 // in this run; results go to a stream that discards them.
@@ -9,17 +10,26 @@
 //                       of a, and a...a on a line of a^999 b repeated (all
 //                       absent): a 32 KiB key against a 2 KiB key on a 4 MiB
 //                       line, and an 8 MiB line against a 4 MiB line with a
-//                       16 KiB key; 5 runs each, a run being as many
-//                       searches as take 20 ms with the 2 KiB key.
+//                       16 KiB key; 9 runs each, taking turns, a run being as
+//                       many searches as take 20 ms with the 2 KiB key.
 //   short keys          Documents of 40-byte lines, keys kNNN; that 1 line in
 //                       1000 holds: find against the scan it replaced (a walk
 //                       of a chain built the same way, std::string_view::find
 //                       on each line), the two taking turns.
-//   rare key            One 15-byte key held by 1 of 2,000,000 lines of 44
-//                       bytes: find on the document in memory against
-//                       grep -F -n on the same text in a file, read from the
-//                       page cache after three warm-up runs; the two take
-//                       turns.
+//   workloads           Each document built as scrivet builds it, a text
+//                       copied out of a reused line buffer per line:
+//                       (a) 2,000,000 lines of 44 bytes, and the 15-byte key
+//                           that one of them holds;
+//                       (b) the same lines, and the 4-byte key k999 that 1
+//                           line in 1000 holds;
+//                       (c) 1,000 lines of 4 KiB, and a 15-byte key that one
+//                           of them holds;
+//                       (d) the lines of (a) built by inserts at random line
+//                           numbers, so that their nodes lie scattered on the
+//                           heap, and the key of (a).
+//                       Then (a) against grep -F -n on the same text in a
+//                       file, read from the page cache after three warm-up
+//                       runs; the two take turns.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -33,6 +43,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <ostream>
 #include <random>
@@ -57,9 +68,10 @@ using scrivet::LinkedList;
 
 constexpr std::size_t kKiB = 1024;
 constexpr std::size_t kMiB = 1024 * kKiB;
-constexpr int kLongLineRuns = 5;
+constexpr int kLongLineRuns = 9;
 constexpr double kLongLineRun = 0.02;  // seconds that one run takes at least
-constexpr int kRareKeyRuns = 9;
+constexpr int kWorkloadRuns = 15;
+constexpr int kGrepRuns = 9;
 constexpr std::uint32_t kSeed = 20240607;
 
 NullBuffer discardBuffer;
@@ -81,22 +93,32 @@ struct OneLine {
   LinkedList document;
 };
 
-// The time of one search for key in document: the median of kLongLineRuns
-// runs of `searches` searches each.
-double searchTime(const LinkedList& document, const std::string& key, int searches) {
-  std::vector<double> times;
-  times.reserve(kLongLineRuns);
+// One document and the key to search it for.
+struct Search {
+  const LinkedList* document;
+  std::string key;
+};
+
+// The time of one search of each, the median of kLongLineRuns runs of
+// `searches` searches each; the searches take turns, run by run, so that
+// the machine's slower moments fall on all of them alike.
+std::vector<double> searchTimes(const std::vector<Search>& all, int searches) {
+  std::vector<std::vector<double>> times(all.size());
   for (int run = 0; run < kLongLineRuns; ++run) {
-    times.push_back(secondsOf([&] {
-      for (int i = 0; i < searches; ++i) document.find(key, discard);
-    }));
+    for (std::size_t i = 0; i < all.size(); ++i) {
+      times[i].push_back(secondsOf([&] {
+        for (int n = 0; n < searches; ++n) all[i].document->find(all[i].key, discard);
+      }));
+    }
   }
-  return median(times) / searches;
+  std::vector<double> medians;
+  for (const std::vector<double>& some : times) medians.push_back(median(some) / searches);
+  return medians;
 }
 
-// How many searches for key in document take kLongLineRun seconds or more.
+// How many searches of document for key take kLongLineRun seconds or more.
 int searchesPerRun(const LinkedList& document, const std::string& key) {
-  const double once = searchTime(document, key, 1);
+  const double once = secondsOf([&] { document.find(key, discard); });
   return static_cast<int>(std::min(1000.0, std::ceil(kLongLineRun / std::max(once, 1e-9))));
 }
 
@@ -136,10 +158,15 @@ void keysOnLongLines() {
     const OneLine line4(shape.line(4 * kMiB));
     const OneLine line8(shape.line(8 * kMiB));
     const int searches = searchesPerRun(line4.document, shape.key(2 * kKiB));
-    const double key2 = searchTime(line4.document, shape.key(2 * kKiB), searches);
-    const double key32 = searchTime(line4.document, shape.key(32 * kKiB), searches);
-    const double key16on4 = searchTime(line4.document, shape.key(16 * kKiB), searches);
-    const double key16on8 = searchTime(line8.document, shape.key(16 * kKiB), searches);
+    const std::vector<double> times = searchTimes({{&line4.document, shape.key(2 * kKiB)},
+                                                   {&line4.document, shape.key(32 * kKiB)},
+                                                   {&line4.document, shape.key(16 * kKiB)},
+                                                   {&line8.document, shape.key(16 * kKiB)}},
+                                                  searches);
+    const double key2 = times[0];
+    const double key32 = times[1];
+    const double key16on4 = times[2];
+    const double key16on8 = times[3];
     printTarget(std::cout, std::string(shape.name) + ", 4 MiB line: 32 KiB key / 2 KiB key",
                 key32 / key2, 2.0);
     printTarget(std::cout, std::string(shape.name) + ", 16 KiB key: 8 MiB line / 4 MiB line",
@@ -226,61 +253,135 @@ double grepSeconds(const std::string& key, const std::string& path, const std::s
   return seconds;
 }
 
-void rareKey() {
-  constexpr std::size_t kLines = 2000000;
-  const std::string key = "1000000 k999; t";                             // in line 1000000 only
-  const auto text = [](std::size_t i) { return lineText(i) + " run"; };  // 44 bytes
-  LinkedList document;
-  for (std::size_t i = 1; i <= kLines; ++i) document.push(text(i));
-  if (written([&](std::ostream& out) { document.find(key, out); }) !=
-      "1000000 " + text(1000000) + "\n") {
-    std::printf("rare key: find does not write the one line that holds the key; no figures\n");
-    return;
+// The text of line i of workloads (a), (b) and (d): 44 bytes.
+std::string workloadLine(std::size_t i) { return lineText(i) + " run"; }
+
+// Builds document as scrivet's command loop does: each line is read into
+// one buffer, and the list is given a copy of it.
+template <typename Add>
+void build(std::size_t lines, const std::function<std::string(std::size_t)>& text, Add add) {
+  std::string buffer;
+  for (std::size_t i = 1; i <= lines; ++i) {
+    buffer = text(i);
+    add(i, std::string(std::string_view(buffer)));
   }
+}
+
+// The median time of one search for key in document, of runs searches.
+double medianSearch(const LinkedList& document, const std::string& key, int runs) {
+  std::vector<double> times;
+  for (int run = 0; run < runs; ++run) {
+    times.push_back(secondsOf([&] { document.find(key, discard); }));
+  }
+  return median(times);
+}
+
+// Whether document writes exactly want for key.
+bool finds(const LinkedList& document, const std::string& key, const std::string& want) {
+  return written([&](std::ostream& out) { document.find(key, out); }) == want;
+}
+
+double grepAgainst(const std::string& key, const LinkedList& document, std::size_t lines);
+
+void workloads() {
+  constexpr std::size_t kLines = 2000000;
+  constexpr std::size_t kLongLines = 1000;
+  const std::string keyA = "1000000 k999; t";  // in line 1000000 only
+  const std::string keyB = "k999";             // in lines 1000, 2000, ...
+  std::printf("workloads, ms per search, median of %d:\n", kWorkloadRuns);
+  double timeA = 0;
+  {
+    LinkedList document;
+    build(kLines, workloadLine,
+          [&](std::size_t, std::string text) { document.push(std::move(text)); });
+    if (!finds(document, keyA, "1000000 " + workloadLine(1000000) + "\n")) {
+      std::printf("  (a) find does not write the one line that holds the key; no figures\n");
+      return;
+    }
+    timeA = medianSearch(document, keyA, kWorkloadRuns);
+    std::printf("  (a) 2,000,000 lines of 44 bytes, a rare 15-byte key  %8.2f\n", timeA * 1e3);
+    std::printf("  (b) the same lines, the 4-byte key k999              %8.2f\n",
+                medianSearch(document, keyB, kWorkloadRuns) * 1e3);
+    const double grep = grepAgainst(keyA, document, kLines);
+    if (grep > 0) {
+      printTarget(std::cout, "(a): find / grep -F -n on the same text from a file", timeA / grep,
+                  1.0);
+      std::printf("        ms per search, median of %d: find %.1f, grep -F -n %.1f\n", kGrepRuns,
+                  timeA * 1e3, grep * 1e3);
+    }
+  }
+  {
+    // Line i of (c) is made of the lines of (a) from 100 i on, cut at 4 KiB;
+    // line 500 holds the key, and no other.
+    const auto longLine = [](std::size_t i) {
+      std::string text;
+      for (std::size_t j = 100 * i; text.size() < 4 * kKiB; ++j) text += workloadLine(j) + ' ';
+      text.resize(4 * kKiB);
+      return text;
+    };
+    LinkedList document;
+    build(kLongLines, longLine,
+          [&](std::size_t, std::string text) { document.push(std::move(text)); });
+    const std::string key = "0050000 k999; t";
+    if (!finds(document, key, "500 " + longLine(500) + "\n")) {
+      std::printf("  (c) find does not write the one line that holds the key; no figures\n");
+      return;
+    }
+    std::printf("  (c) 1,000 lines of 4 KiB, a rare 15-byte key          %8.3f\n",
+                medianSearch(document, key, kWorkloadRuns * 10) * 1e3);
+  }
+  {
+    LinkedList document;
+    std::mt19937 random(kSeed);
+    build(kLines, workloadLine, [&](std::size_t i, std::string text) {
+      document.insert(static_cast<int>(1 + random() % i), std::move(text));
+    });
+    std::printf("  (d) the lines of (a) inserted at random, that key     %8.2f\n",
+                medianSearch(document, keyA, kWorkloadRuns / 3) * 1e3);
+  }
+}
+
+// The median time of grep -F -n for key on the text of document's lines in
+// a file, taking turns with find; negative when grep could not be timed.
+double grepAgainst(const std::string& key, const LinkedList& document, std::size_t lines) {
   const char* tmp = std::getenv("TMPDIR");
   std::string dir = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/searchXXXXXX";
   if (mkdtemp(dir.data()) == nullptr) {
-    std::printf("rare key: no temporary folder; grep not timed\n");
-    return;
+    std::printf("  no temporary folder; grep not timed\n");
+    return -1;
   }
   const std::string path = dir + "/text";
   const std::string outPath = dir + "/out";
   {
     std::ofstream file(path, std::ios::binary);
-    for (std::size_t i = 1; i <= kLines; ++i) file << text(i) << '\n';
+    for (std::size_t i = 1; i <= lines; ++i) file << workloadLine(i) << '\n';
   }
   // Three runs of grep warm the page cache; then the two take turns.
   bool grepRan = true;
   for (int run = 0; run < 3 && grepRan; ++run) grepRan = grepSeconds(key, path, outPath) >= 0;
-  std::vector<double> ours;
   std::vector<double> greps;
-  for (int run = 0; run < kRareKeyRuns; ++run) {
-    ours.push_back(secondsOf([&] { document.find(key, discard); }));
-    if (grepRan) greps.push_back(grepSeconds(key, path, outPath));
+  for (int run = 0; run < kGrepRuns && grepRan; ++run) {
+    document.find(key, discard);
+    greps.push_back(grepSeconds(key, path, outPath));
   }
   std::remove(path.c_str());
   std::remove(outPath.c_str());
   rmdir(dir.c_str());
-  const double ourTime = median(ours);
   if (!grepRan || *std::min_element(greps.begin(), greps.end()) < 0) {
-    std::printf("rare key: grep is missing or failed; skipped (find: %.1f ms per search)\n",
-                ourTime * 1e3);
-    return;
+    std::printf("  grep is missing or failed; not timed\n");
+    return -1;
   }
-  const double grepTime = median(greps);
-  printTarget(std::cout, "rare 15-byte key, 2,000,000 lines of 44 bytes: find / grep -F -n",
-              ourTime / grepTime, 1.0);
-  std::printf("        ms per search, median of %d: find %.1f, grep -F -n %.1f\n", kRareKeyRuns,
-              ourTime * 1e3, grepTime * 1e3);
+  return median(greps);
 }
 
 }  // namespace
 
 int main() {
+  bench::heapInOrder();
   std::printf("search: wall-clock medians on this machine, in this run\n");
   keysOnLongLines();
   shortKeys(50000, 31);
   shortKeys(1000000, 11);
-  rareKey();
+  workloads();
   return 0;
 }
