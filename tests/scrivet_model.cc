@@ -221,7 +221,9 @@ std::string scrivetSession(Rng& rng, std::size_t maxLines, std::size_t startLine
       line = "edit " + randomNumber(rng, size) + pick(rng, {" ", " ", ""}) +
              quote(rng, randomText(rng, false));
     } else if (kind < 78) {
+      // Whatever follows print is ignored, a number and a text too.
       line = std::string("print") + pick(rng, {"", "", "out", " all", "\r"});
+      if (rng.percent(15)) line += " " + randomNumber(rng, size) + " " + quote(rng, "x");
     } else if (kind < 97) {
       std::string key = randomText(rng, false);
       if (size > 0 && rng.percent(60)) {

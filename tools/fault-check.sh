@@ -4,8 +4,8 @@
 # it as `make test` does. The suite must fail, and its report must fit in
 # 150 lines, so that the evidence is read at once: a fault that passes is a
 # missing test or a line of code that does nothing. Fails on a fault the
-# suite misses or reports at greater length, and on a patch that no longer
-# applies or builds.
+# suite misses or reports at greater length, and on a patch that does not
+# apply exactly (no offset, no fuzz) or does not build.
 #
 # Faults that change only speed, which no output can show, are not kept as
 # patches: make bench shows those.
@@ -27,8 +27,9 @@ faults=("$source_dir"/tests/faults/*.patch)
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-tar --exclude=./build --exclude=./.git -cf - . | tar -C "$scratch" -xf -
-cd "$scratch"
+mkdir "$scratch/tree"
+tar --exclude=./build --exclude=./.git -cf - . | tar -C "$scratch/tree" -xf -
+cd "$scratch/tree"
 
 # One build, without debug information so that relinking after each fault
 # is quick; the tests are those of make test.
@@ -37,17 +38,33 @@ cmake --preset default -DCMAKE_BUILD_TYPE=Release >"$scratch/configure.log" 2>&1
   { cat "$scratch/configure.log" >&2; exit 1; }
 build || { cat "$scratch/build.log" >&2; exit 1; }
 
+# A checksum of every file of the scratch tree but the build's, which must
+# be the same after each fault is taken out again.
+tree_sum() {
+  find . -path ./build -prune -o -type f -print0 | sort -z | xargs -0 md5sum | md5sum
+}
+clean_tree=$(tree_sum)
+
 # The most lines that make test's report of a caught fault may take: what
 # ctest writes, and make's closing line.
 max_report=150
 lines() { echo $(($(wc -l <"$scratch/report") + 1)); }
+# The tests that failed, as ctest names them at the end of its report.
+failed() {
+  sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) (Failed)$/\1/p' "$scratch/report" | paste -sd ' ' -
+}
 problems=0
 for fault in "${faults[@]}"; do
   name=$(basename "$fault" .patch)
   start=$SECONDS
-  if ! patch -p1 --quiet --forward <"$fault" >/dev/null; then
-    echo "FAIL  $name: the patch no longer applies; refresh it"
+  # Exactly where it was written, or not at all: a patch applied at an
+  # offset or with fuzz may land on a look-alike line.
+  if ! applied=$(patch -p1 --forward --fuzz=0 --no-backup-if-mismatch <"$fault" 2>&1) ||
+    grep -Eq 'offset|fuzz' <<<"$applied"; then
+    echo "FAIL  $name: the patch does not apply exactly; refresh it: $applied"
     problems=$((problems + 1))
+    patch -p1 --reverse --fuzz=0 --no-backup-if-mismatch --quiet <"$fault" >/dev/null 2>&1
+    [[ $(tree_sum) == "$clean_tree" ]] || { echo "the tree could not be restored after $name" >&2; exit 1; }
     continue
   fi
   if ! build; then
@@ -60,9 +77,10 @@ for fault in "${faults[@]}"; do
     verdict="FAIL  $name: caught, but the report takes $(lines) lines"
     problems=$((problems + 1))
   else
-    verdict="ok    $name: caught, in a report of $(lines) lines"
+    verdict="ok    $name: caught by $(failed), in a report of $(lines) lines"
   fi
-  patch -p1 --quiet --reverse <"$fault" >/dev/null
+  patch -p1 --quiet --reverse --fuzz=0 --no-backup-if-mismatch <"$fault" >/dev/null
+  [[ $(tree_sum) == "$clean_tree" ]] || { echo "the tree was not restored after $name" >&2; exit 1; }
   echo "$verdict ($((SECONDS - start)) s)"
 done
 
