@@ -21,3 +21,65 @@ quotable_bytes() {
     cat "$file" "$file" >"$file.double" && mv "$file.double" "$file"
   done
 }
+
+# replay_examples BIN_PATH NORMALISE BLOCK...: replays the example sessions
+# of each BLOCK file, counts them in $examples, and fails each one that does
+# not write what its block shows. A session is a line "$ COMMAND", continued
+# while a line ends with a backslash and, when the command opens a
+# here-document (<<WORD, <<'WORD' or <<"WORD"), up to the line WORD; then
+# the output shown, up to the next "$ " line or the end of the block.
+# COMMAND runs under bash in a scratch folder, with BIN_PATH (folders, each
+# followed by a colon) before $PATH, no standard input and standard error
+# merged into the output. NORMALISE (a command: cat, or a filter of the
+# caller's) reads both outputs before they are compared.
+replay_examples() {
+  local path=$1 normalise=$2 block line command state terminator
+  local heredoc="(^|[^<])<<-?[[:blank:]]*[\"']?([A-Za-z_][A-Za-z0-9_]*)"
+  shift 2
+  examples=0
+  mkdir -p "$work/examples"
+  for block; do
+    state=none
+    while IFS= read -r line; do
+      if [[ $state == continued || $state == heredoc ]]; then
+        command+=$'\n'$line
+      elif [[ $line == '$ '* ]]; then
+        [[ $state == output ]] && replay_example "$path" "$normalise"
+        command=${line#'$ '}
+        : >"$work/shown"
+      elif [[ $state == output ]]; then
+        printf '%s\n' "$line" >>"$work/shown"
+        continue
+      else
+        fail "an example shows output before any command: '$line'"
+        continue
+      fi
+      # The line belongs to the command; the next one may too.
+      if [[ $state == heredoc ]]; then
+        [[ $line == "$terminator" ]] && state=output
+      elif [[ $line == *\\ ]]; then
+        state=continued
+      elif [[ $command =~ $heredoc ]]; then
+        terminator=${BASH_REMATCH[2]} state=heredoc
+      else
+        state=output
+      fi
+    done <"$block"
+    case $state in
+      output) replay_example "$path" "$normalise" ;;
+      continued | heredoc) fail "an example ends inside its command: \$ ${command%%$'\n'*}" ;;
+    esac
+  done
+}
+
+# replay_example BIN_PATH NORMALISE: runs $command and compares what it
+# writes with $work/shown, as replay_examples says.
+replay_example() {
+  examples=$((examples + 1))
+  "$2" <"$work/shown" >"$work/want"
+  (cd "$work/examples" && PATH=$1$PATH bash -c "$command" </dev/null 2>&1) | "$2" >"$work/got"
+  if ! cmp -s "$work/want" "$work/got"; then
+    fail "example $examples does not write what it shows (- shown, + written): \$ ${command%%$'\n'*}"
+    diff -u "$work/want" "$work/got" | sed -n '3,14p'
+  fi
+}
