@@ -161,21 +161,24 @@ lint:
 deps:
 	@tools/install-deps.sh
 
+# make install keeps its own list of the files it installed, DESTDIR
+# included (CMake's manifest leaves DESTDIR out, and make package rewrites
+# it), for make uninstall.
 ## Install the release build under PREFIX (default /usr/local).
 install:
 	$(call build,release)
 	@$(CMAKE) --install build/release $(if $(PREFIX),--prefix "$(PREFIX)")
+	@sed 's|^|$(DESTDIR)|' build/release/install_manifest.txt >build/release/installed-files
 
-# CMake lists every file it installs, DESTDIR included, in the manifest.
 ## Remove the files that the last make install installed.
 uninstall:
-	@manifest=build/release/install_manifest.txt; \
-	test -f $$manifest || { echo "$$manifest is missing: nothing was installed from this clone" >&2; exit 1; }; \
+	@list=build/release/installed-files; \
+	test -f $$list || { echo "$$list is missing: nothing was installed from this clone" >&2; exit 1; }; \
 	while IFS= read -r file || test -n "$$file"; do \
 	  if test -e "$$file" || test -L "$$file"; then rm -f "$$file" && echo "removed $$file" || exit 1; fi; \
 	  case $$file in */share/doc/scrivet/*) rmdir "$${file%/*}" 2>/dev/null || true;; esac; \
-	done <$$manifest; \
-	rm -f $$manifest
+	done <$$list; \
+	rm -f $$list
 
 ## Make a .deb and a .tar.gz in build/release/packages/.
 package:
