@@ -114,7 +114,7 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
   // Reads in's buffer, but throws what fails a read (the buffer's error,
   // std::bad_alloc) instead of taking it for the end of input.
   std::istream input(in.rdbuf());
-  // A stream that has already failed cannot be read at all.
+  // A stream whose buffer has already failed cannot be read at all.
   if (in.bad()) input.setstate(std::ios::badbit);
   try {
     const int status = loop(input, out, err);

@@ -152,7 +152,7 @@ int loop(std::istream& input, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int run(std::istream& in, std::ostream& out, std::ostream& err) {
-  // A stream that has already failed cannot be read at all.
+  // A stream whose buffer has already failed cannot be read at all.
   if (in.bad()) return fail(err, "read error: ", "input failed");
   // Reads in's buffer, but throws what fails a read (the buffer's error,
   // std::bad_alloc) instead of taking it for the end of input.

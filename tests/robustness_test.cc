@@ -176,7 +176,10 @@ TEST(ReadFailure, WithoutAReasonSaysInputFailed) {
   }
 }
 
-TEST(ReadFailure, AStreamThatHasFailedAlreadyIsNoEmptySession) {
+// A stream whose buffer has failed (badbit) cannot be read at all. failbit
+// and eofbit only say how the caller's last extraction went: the session
+// reads the buffer all the same.
+TEST(ReadFailure, OnlyAFailedBufferIsAReadError) {
   std::istringstream in("print\n");
   in.setstate(std::ios::badbit);
   const Result scrivet = runOn(scrivet::run, in);
@@ -187,6 +190,17 @@ TEST(ReadFailure, AStreamThatHasFailedAlreadyIsNoEmptySession) {
   EXPECT_EQ(1, prompt.status);
   EXPECT_EQ("Enter a User Command\n", prompt.out);
   EXPECT_EQ("scrivet-prompt: read error: input failed\n", prompt.err);
+  for (const std::ios::iostate state : {std::ios::failbit, std::ios::failbit | std::ios::eofbit}) {
+    std::istringstream scrivetIn("insertEnd \"a\"\nprint\n");
+    scrivetIn.setstate(state);
+    const Result read = runOn(scrivet::run, scrivetIn);
+    EXPECT_EQ(0, read.status) << state;
+    EXPECT_EQ("1 a\n", read.out) << state;
+    std::istringstream promptIn("print quit");
+    promptIn.setstate(state);
+    EXPECT_EQ("Enter a User Command\n\n\n0 \n\n", runOn(scrivet_prompt::run, promptIn).out)
+        << state;
+  }
 }
 
 // At a terminal, input typed after Ctrl-D may still come; the first end of
