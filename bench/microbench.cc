@@ -239,6 +239,7 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
   std::cout << '\n';
   bench::reportIndexBytes(std::cout);
+  bench::reportCatchUp(std::cout);
   std::cout << '\n';
   bench::compareWithBareChain(std::cout);
   return 0;
