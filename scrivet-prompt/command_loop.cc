@@ -22,7 +22,8 @@ class Entries {
   Entries(const Entries&) = delete;
   Entries& operator=(const Entries&) = delete;
 
-  Node* head;  // the newest entry; the start entry while there is no other
+  // The newest entry; the start entry while there is no other.
+  Node* head;
 };
 
 // Writes one line about a failure to err and returns the exit status for it.

@@ -11,10 +11,15 @@ namespace scrivet_prompt {
 // Numbers fall by exactly one along prev, so the entry numbered n is
 // head->number - n steps from the head.
 struct Node {
-  std::string text;      // the entry's text as read, usually after a blank
-  int number = 0;        // 1 for the first entry appended, ...; 0 for the start entry
-  Node* prev = nullptr;  // the next older entry; null for the start entry
-  Node* next = nullptr;  // a forward link that nothing uses; stays null
+  // The entry's text as read, usually after a blank.
+  std::string text;
+  // 1 for the first entry appended, 2 for the second...; 0 for the start
+  // entry.
+  int number = 0;
+  // The next older entry; null for the start entry.
+  Node* prev = nullptr;
+  // A forward link that nothing uses; it stays null.
+  Node* next = nullptr;
 };
 
 // Makes a new entry holding text and number, older than nothing: it becomes

@@ -19,12 +19,14 @@ namespace {
 enum class Command { kPush, kInsert, kRemove, kEdit, kPrint, kFind, kQuit };
 
 struct Keyword {
-  std::string_view word;  // matched at the very start of the line
+  // Matched at the very start of the line.
+  std::string_view word;
   Command command;
 };
 
-// Tried in this order; the first keyword that starts the line wins, so
-// "insertEnd" is an append even though it also starts with "insert".
+// Tried in this order; the first keyword that starts the line wins. None
+// starts another ("insert " ends in a blank, where "insertEnd" goes on), so
+// a line matches one keyword at most.
 constexpr Keyword kKeywords[] = {
     {"insertEnd", Command::kPush}, {"insert ", Command::kInsert}, {"delete ", Command::kRemove},
     {"edit ", Command::kEdit},     {"print", Command::kPrint},    {"search ", Command::kFind},

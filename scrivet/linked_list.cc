@@ -26,8 +26,8 @@ bool isLine(int p, std::size_t count) { return p >= 1 && static_cast<std::size_t
 
 LinkedList::LinkedList() : LinkedList(std::make_unique<Node>()) {}
 
-// Should the index fail to allocate its first block, sentinel releases the
-// node on the way out.
+// If the index cannot allocate its first block, sentinel releases the node
+// on the way out.
 LinkedList::LinkedList(std::unique_ptr<Node> sentinel) : index(sentinel.get()) {
   head = tail = sentinel.release();
 }

@@ -83,7 +83,7 @@ class LinkedList {
  private:
   explicit LinkedList(std::unique_ptr<Node> sentinel);
 
-  // Has the index take in the lines appended since it was last used.
+  // Adds to the index the lines appended since it was last used.
   void catchUp();
 
   // The sentinel, before line 1.
