@@ -112,6 +112,7 @@ std::vector<double> searchTimes(const std::vector<Search>& all, int searches) {
     }
   }
   std::vector<double> medians;
+  medians.reserve(all.size());
   for (const std::vector<double>& some : times) medians.push_back(median(some) / searches);
   return medians;
 }
@@ -270,6 +271,7 @@ void build(std::size_t lines, const std::function<std::string(std::size_t)>& tex
 // The median time of one search for key in document, of runs searches.
 double medianSearch(const LinkedList& document, const std::string& key, int runs) {
   std::vector<double> times;
+  times.reserve(static_cast<std::size_t>(runs));
   for (int run = 0; run < runs; ++run) {
     times.push_back(secondsOf([&] { document.find(key, discard); }));
   }
