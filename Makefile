@@ -9,6 +9,9 @@ FUZZ_SECONDS ?= 60
 BENCH_SCALE ?= 1
 BENCH_ARGS  ?=
 
+# The times in `make help` were measured on a 2-core machine with nothing
+# else running, from a fresh clone, each target's build included.
+#
 # The build's own output goes to a log under build/ and is shown only when
 # the build fails, so a build with nothing to do prints nothing. The front
 # says in a line when it configures, and `make run` what to type; under
@@ -91,7 +94,7 @@ run: build
 run-prompt: build
 	@build/default/scrivet-prompt/scrivet-prompt
 
-## Build and run the whole test suite (needs GoogleTest).
+## Build and run the whole test suite (needs GoogleTest; about 35 s).
 test:
 	$(call build,default,tests)
 	@$(CTEST) --preset default --parallel $(JOBS)
@@ -106,7 +109,7 @@ build-clang:
 	$(call build,clang)
 
 # Any sanitizer report fails a test.
-## Run the suite under AddressSanitizer, UBSan and LeakSanitizer.
+## Run the suite under AddressSanitizer, UBSan and LeakSanitizer (about 40 s).
 sanitize:
 	$(call need,clang++,clang libclang-rt-dev)
 	$(call build,sanitize,tests)
@@ -116,7 +119,7 @@ sanitize:
 # gcovr reports the program code's lines and branches on the terminal and
 # in build/coverage/coverage.html, and fails under the gate's figures.
 COVERAGE_GATE = --fail-under-line 100 --fail-under-branch 95
-## Run the suite on a g++ --coverage build and report (gate: 100% lines, 95% branches).
+## Run the suite on a g++ --coverage build: 100% of lines, 95% of branches (40 s).
 coverage:
 	$(call need,gcovr,gcovr)
 	$(call build,coverage,tests)
@@ -128,17 +131,17 @@ coverage:
 	  --exclude-throw-branches --exclude-unreachable-branches \
 	  --txt - --html-details build/coverage/coverage.html --print-summary $(COVERAGE_GATE)
 
-## Plant each fault of tests/faults/ in a scratch copy; each must fail the tests.
+## Plant each fault of tests/faults/ in turn; the suite must catch each (5 min).
 fault-check:
 	@tools/fault-check.sh
 
-## Run each libFuzzer target FUZZ_SECONDS seconds against the models.
+## Run each libFuzzer target FUZZ_SECONDS seconds against the models (70 s at 30).
 fuzz:
 	$(call need,clang++,clang libclang-rt-dev)
 	$(call build,fuzz)
 	@fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
 
-## Feed a line of over 2 GiB and ten million lines to a release build.
+## Feed a line of over 2 GiB and ten million lines to a release build (about 40 s).
 stress:
 	$(call build,release)
 	@tests/stress.sh build/release/scrivet/scrivet
@@ -152,7 +155,7 @@ format-check:
 	@tools/format.sh --check
 
 # clang-tidy reads the tests' compile flags from build/default.
-## Run clang-tidy over every C++ source, a line per file.
+## Run clang-tidy over every C++ source, a line per file (about 3 min).
 lint:
 	$(call build,default,tests)
 	@tools/lint.sh build/default
@@ -188,7 +191,7 @@ package:
 	  cat build/release-package.log >&2; exit 1; }
 	@$(SAY) "Packages:" build/release/packages/*.deb build/release/packages/*.tar.gz
 
-## Make the packages, then check them and run lintian on the .deb.
+## Make the packages, then check them and run lintian on the .deb (about 10 s).
 package-check:
 	$(call need,lintian,lintian)
 	$(call need,dpkg-deb,dpkg)
@@ -197,7 +200,7 @@ package-check:
 
 # BENCH_ARGS are Google Benchmark flags; BENCH_SCALE multiplies the sizes
 # of the sessions that scrivet and ed are timed on.
-## Run the microbenchmarks, then time scrivet against ed.
+## Run the microbenchmarks, then time scrivet against ed (2 min; ed adds 2).
 bench:
 	$(call build,bench)
 	@build/bench/bench/scrivet_microbench $(BENCH_ARGS)
