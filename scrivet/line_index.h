@@ -51,13 +51,13 @@ namespace scrivet {
 // Appends fill their leaves; a full leaf anywhere else splits in halves;
 // a removal that leaves a block under a third full merges it with a
 // neighbour or redistributes the two evenly. So, whatever the pattern of
-// edits, every block but the last leaf is at least a third full: at the
-// default block size a leaf of 520 bytes holds at least 22 nodes and an
-// inner block of 1032 bytes at least 22 children, and the index takes at
-// most 25.9 bytes a line and 1.6 KB more. That is at most 32 bytes a line
-// in a document of 300 lines or more (make bench measures at most 27) and
-// at most 10 KB in a smaller one; while the document has never had
-// kCapacity lines, the index is a single leaf.
+// edits, every block but the root and the last leaf is at least a third
+// full: at the default block size a leaf of 520 bytes holds at least 22
+// nodes and an inner block of 1032 bytes at least 22 children, and the
+// index takes at most 25.9 bytes a line and 1.6 KB more. That is at most 32
+// bytes a line in a document of 300 lines or more (make bench measures at
+// most 27) and at most 10 KB in a smaller one; while the document has never
+// had kCapacity lines, the index is a single leaf.
 //
 // Running out of memory: insert and append allocate every block they need
 // before they change anything, so a std::bad_alloc from them leaves the
@@ -94,9 +94,9 @@ class LineIndex {
   // tests.
   std::size_t bytes() const;
 
-  // True when the invariants above hold, and the index holds, in order,
-  // sentinel and the size() nodes that follow it in the chain, of which
-  // there are at least size. Walks the whole index. For tests.
+  // True when the invariants above hold, size() is size, and the index
+  // holds, in order, sentinel and the size nodes that follow it in the
+  // chain. Walks the whole index. For tests.
   bool consistentWith(const Node* sentinel, std::size_t size) const;
 
  private:
