@@ -1,6 +1,7 @@
 # shellcheck shell=bash
-# Shared by the test scripts: a scratch folder $work, removed on exit, and
-# fail, which reports a failure and counts it in $failures.
+# Shared by the test scripts: a scratch folder $work, removed on exit; fail,
+# which reports a failure and counts it in $failures; and finish, which ends
+# the script.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -8,6 +9,17 @@ failures=0
 fail() {
   echo "FAIL: $*"
   failures=$((failures + 1))
+}
+
+# finish SUMMARY: exits 1 after the count of failures when there was any,
+# else 0 after SUMMARY.
+finish() {
+  if ((failures > 0)); then
+    echo "$failures failure(s)"
+    exit 1
+  fi
+  echo "$1"
+  exit 0
 }
 
 # quotable_bytes FILE DOUBLINGS: writes to FILE the 254 byte values other
@@ -22,9 +34,10 @@ quotable_bytes() {
   done
 }
 
-# replay_examples BIN_PATH NORMALISE BLOCK...: replays the example sessions
-# of each BLOCK file, counts them in $examples, and fails each one that does
-# not write what its block shows. A session is a line "$ COMMAND", continued
+# replay_examples BIN_PATH NORMALISE SOURCE: replays the example sessions of
+# each block file $work/block.*, which the caller has cut out of SOURCE,
+# counts them in $examples, and fails each one that does not write what its
+# block shows, and SOURCE when it shows none. A session is a line "$ COMMAND", continued
 # while a line ends with a backslash and, when the command opens a
 # here-document (<<WORD, <<'WORD' or <<"WORD"), up to the line WORD; then
 # the output shown, up to the next "$ " line or the end of the block.
@@ -33,12 +46,12 @@ quotable_bytes() {
 # merged into the output. NORMALISE (a command: cat, or a filter of the
 # caller's) reads both outputs before they are compared.
 replay_examples() {
-  local path=$1 normalise=$2 block line command state terminator
+  local path=$1 normalise=$2 source=$3 block line command state terminator
   local heredoc="(^|[^<])<<-?[[:blank:]]*[\"']?([A-Za-z_][A-Za-z0-9_]*)"
-  shift 2
   examples=0
   mkdir -p "$work/examples"
-  for block; do
+  for block in "$work"/block.*; do
+    [[ -f $block ]] || continue
     state=none
     while IFS= read -r line; do
       if [[ $state == continued || $state == heredoc ]]; then
@@ -70,6 +83,7 @@ replay_examples() {
       continued | heredoc) fail "an example ends inside its command: \$ ${command%%$'\n'*}" ;;
     esac
   done
+  ((examples > 0)) || fail "$source shows no example"
 }
 
 # replay_example BIN_PATH NORMALISE: runs $command and compares what it

@@ -60,6 +60,7 @@ done
 # indented run of lines under EXAMPLES is a block. The rendering drops
 # blanks at line ends and empty lines at the very end, so both outputs lose
 # them before they are compared.
+# shellcheck disable=SC2317 # replay_examples calls it by name
 trim_rendering() {
   sed -e 's/[[:blank:]]*$//' | sed -e ':a' -e '/^\n*$/{$d;N;ba' -e '}'
 }
@@ -71,12 +72,5 @@ section EXAMPLES | awk -v indent='           ' -v blocks="$work/block" '
   }
   $0 == "" { if (on) print "" > file; next }
   { on = 0 }'
-shopt -s nullglob
-replay_examples "$path" trim_rendering "$work"/block.*
-((examples > 0)) || fail "EXAMPLES shows no session"
-
-if ((failures > 0)); then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "$page: no groff warnings, ${#words[@]} command words, $examples example(s) as shown"
+replay_examples "$path" trim_rendering "EXAMPLES"
+finish "$page: no groff warnings, ${#words[@]} command words, $examples example(s) as shown"

@@ -144,8 +144,4 @@ done
 if ((${#unshown[@]} > 0)); then
   echo "FAIL: the stdout of ${#unshown[@]} more differs too: ${unshown[*]}"
 fi
-if ((failures > 0)); then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "all $count sessions and failure cases passed"
+finish "all $count sessions and failure cases passed"

@@ -23,12 +23,5 @@ awk -v blocks="$work/block" '
     next
   }
   on { print > file }' "$readme"
-shopt -s nullglob
-replay_examples "$path" cat "$work"/block.*
-((examples > 0)) || fail "$readme shows no example in a \`\`\`console block"
-
-if ((failures > 0)); then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "$readme: $examples example(s) as shown"
+replay_examples "$path" cat "$readme, in its \`\`\`console blocks,"
+finish "$readme: $examples example(s) as shown"
