@@ -173,8 +173,9 @@ class LineIndex {
   // that child becomes the root.
   void rebalance(Path& path, std::size_t level);
 
-  // Counts one more node beneath every block on path.
-  void countInsertion(const Path& path);
+  // Counts one node more, when added, or one fewer beneath every block on
+  // path and in the index.
+  void countChange(const Path& path, bool added);
 
   // Releases block, of either kind.
   static void release(Block* block);
