@@ -99,12 +99,13 @@ struct Search {
   std::string key;
 };
 
-// The time of one search of each, the median of kLongLineRuns runs of
-// `searches` searches each; the searches take turns, run by run, so that
-// the machine's slower moments fall on all of them alike.
-std::vector<double> searchTimes(const std::vector<Search>& all, int searches) {
+// The time of one search of each, the median of `runs` runs of `searches`
+// searches each; the searches take turns, run by run, so that the
+// machine's slower moments fall on all of them alike.
+std::vector<double> searchTimes(const std::vector<Search>& all, int searches,
+                                int runs = kLongLineRuns) {
   std::vector<std::vector<double>> times(all.size());
-  for (int run = 0; run < kLongLineRuns; ++run) {
+  for (int run = 0; run < runs; ++run) {
     for (std::size_t i = 0; i < all.size(); ++i) {
       times[i].push_back(secondsOf([&] {
         for (int n = 0; n < searches; ++n) all[i].document->find(all[i].key, discard);
@@ -268,14 +269,9 @@ void build(std::size_t lines, const std::function<std::string(std::size_t)>& tex
   }
 }
 
-// The median time of one search for key in document, of runs searches.
+// The median time of one search for key in document, over runs searches.
 double medianSearch(const LinkedList& document, const std::string& key, int runs) {
-  std::vector<double> times;
-  times.reserve(static_cast<std::size_t>(runs));
-  for (int run = 0; run < runs; ++run) {
-    times.push_back(secondsOf([&] { document.find(key, discard); }));
-  }
-  return median(times);
+  return searchTimes({{&document, key}}, 1, runs)[0];
 }
 
 // Whether document writes exactly want for key.
