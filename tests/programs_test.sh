@@ -50,6 +50,13 @@ done
 # leaves NAME BINARY INPUT REST: INPUT and REST are printf formats. Read from
 # a regular file, BINARY must leave exactly REST after it; read from a pipe,
 # which cannot give back what was read ahead, some tail of REST.
+# then_cat BINARY: runs BINARY, then cat as the next reader, on one standard
+# input; BINARY's status goes to $work/status, what cat reads to $work/rest.
+then_cat() {
+  "$1" >/dev/null 2>"$work/err"
+  echo $? >"$work/status"
+  cat >"$work/rest"
+}
 leaves() {
   local name=$1 binary=$2 status
   # shellcheck disable=SC2059 # the formats are the caller's
@@ -58,10 +65,9 @@ leaves() {
   printf "$4" >"$work/rest.want"
   for source in file pipe; do
     if [[ $source == file ]]; then
-      { "$binary" >/dev/null 2>"$work/err"; echo $? >"$work/status"; cat >"$work/rest"; } <"$work/input"
+      then_cat "$binary" <"$work/input"
     else
-      { "$binary" >/dev/null 2>"$work/err"; echo $? >"$work/status"; cat >"$work/rest"; } \
-        < <(cat "$work/input")
+      then_cat "$binary" < <(cat "$work/input")
     fi
     status=$(cat "$work/status")
     [[ $status == 0 && ! -s $work/err ]] ||
