@@ -80,8 +80,10 @@ struct Reproduction {
   // The lines kept, in the order the session has them; empty when program
   // and expected write the same for the whole session.
   std::string input;
-  std::size_t lines = 0;         // of input
-  std::size_t sessionLines = 0;  // of the whole session
+  // The lines of input.
+  std::size_t lines = 0;
+  // The lines of the whole session.
+  std::size_t sessionLines = 0;
 };
 
 std::string joined(const std::vector<std::string_view>& lines) {
@@ -161,10 +163,9 @@ std::string firstFailingSession(std::uint64_t seeds,
   Reproduction best;
   for (std::uint64_t seed = 1; seed <= seeds && candidates < kCandidates; ++seed) {
     Rng rng(seed);
-    const std::string session = generate(rng);
-    if (program(session) == expected(session)) continue;
+    Reproduction reproduction = reduce(generate(rng), program, expected);
+    if (reproduction.lines == 0) continue;
     ++candidates;
-    Reproduction reproduction = reduce(session, program, expected);
     if (best.lines == 0 || reproduction.lines < best.lines) {
       best = std::move(reproduction);
       bestSeed = seed;
