@@ -172,6 +172,7 @@ best_of() {
 }
 
 seconds() { awk -v u="$1" 'BEGIN { printf "%.3f", u / 1e6 }'; }
+milliseconds() { awk -v u="$1" 'BEGIN { printf "%.2f", u / 1e3 }'; }
 megabytes() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.1f", a / b; else print "-" }'; }
 # target DESCRIPTION VALUE BASE LIMIT: prints the ratio VALUE / BASE against
@@ -270,8 +271,7 @@ ours=$(per_search "$(basename "$scrivet")")
 theirs=$(per_search "$(basename "$std_search")")
 echo
 echo "search of $n lines of 44 bytes for a rare 15-byte key, ms per search, as whole programs:" \
-  "scrivet $(awk -v u="$ours" 'BEGIN { printf "%.2f", u / 1e3 }')," \
-  "with std::boyer_moore_searcher $(awk -v u="$theirs" 'BEGIN { printf "%.2f", u / 1e3 }')"
+  "scrivet $(milliseconds "$ours"), with std::boyer_moore_searcher $(milliseconds "$theirs")"
 target "search: scrivet / scrivet with std::boyer_moore_searcher" "$ours" "$theirs" 1.1
 rm -f "$work/searches" "$work/load"
 
