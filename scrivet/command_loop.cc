@@ -24,9 +24,10 @@ struct Keyword {
   Command command;
 };
 
-// Tried in this order; the first keyword that starts the line wins. None
-// starts another ("insert " ends in a blank, where "insertEnd" goes on), so
-// a line matches one keyword at most.
+// Each is matched at the very start of the line. No keyword starts another
+// ("insert " ends in a blank, where "insertEnd" goes on), so a line matches
+// one keyword at most, whatever the order they are tried in; a new keyword
+// must keep it so.
 constexpr Keyword kKeywords[] = {
     {"insertEnd", Command::kPush}, {"insert ", Command::kInsert}, {"delete ", Command::kRemove},
     {"edit ", Command::kEdit},     {"print", Command::kPrint},    {"search ", Command::kFind},

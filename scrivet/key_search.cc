@@ -7,15 +7,17 @@ namespace scrivet {
 namespace {
 
 // Two ways to pass over the places in a text that cannot hold the key,
-// while no byte of the key is known to match there; each pays for itself on
-// a workload of make bench (scrivet_search_bench), against two-way matching
-// alone or the other way. On texts of fewer than kShortText bytes, a key of
-// kTableKey bytes or more moves by the table skip: 1.5 times as fast as by
-// memchr on workload (a), 2,000,000 lines of 44 bytes and a 15-byte key.
-// Every other text is passed over with memchr, which looks for the key's
-// last byte: 3.5 times as fast as two-way matching alone on workload (b),
-// the same lines and a 4-byte key, and 4 times on workload (c), 1,000 lines
-// of 4 KiB and a 15-byte key.
+// while no byte of the key is known to match there, each a speed trick of
+// "Speed tricks" in docs/performance.md. On texts of fewer than kShortText
+// bytes, a key of kTableKey bytes or more moves by the table skip, up to
+// the key's length at a time, for on a short line a call to memchr costs
+// more than the few bytes it passes over. Every other text is passed over
+// with memchr, which looks for the key's last byte many bytes at a time.
+//
+// skip is filled only for keys shorter than kShortText, so that its moves,
+// at most the key's length, fit in a byte. A longer key would never use
+// it: foundIn looks only at texts at least as long as the key, and the
+// table serves only texts shorter than kShortText.
 constexpr std::size_t kShortText = 256;
 constexpr std::size_t kTableKey = 12;
 static_assert(kShortText <= 256, "skip holds moves of at most 255");
@@ -29,10 +31,10 @@ struct Suffix {
 };
 
 // The number of leading bytes that a[0, n) and b[0, n) share. Past the
-// first 64, it compares 64 at a time with memcmp, so that a key of 32 KiB
-// such as a...ab is prepared in 3 us rather than 140: make bench searches a
-// 4 MiB line of a for it with one memchr in 0.08 ms, and the 32 KiB key
-// took 1.6 to 2.6 times as long as a 2 KiB key before, 1.0 with it.
+// first 64, it compares 64 at a time with memcmp, so that preparing a long
+// key made of one short run repeated, such as a...ab, does not cost a byte
+// by byte loop over the whole key: a speed trick of "Speed tricks" in
+// docs/performance.md.
 std::size_t commonPrefix(const unsigned char* a, const unsigned char* b, std::size_t n) {
   constexpr std::size_t kBlock = 64;
   std::size_t same = 0;
@@ -139,16 +141,15 @@ bool KeySearch::foundIn(std::string_view text) const {
   const std::size_t last = text.size() - size;
   // under[j] is the byte under key's last one when key is tried at t + j.
   const unsigned char* under = t + size - 1;
-  const auto keyEnd = static_cast<unsigned char>(key[size - 1]);
+  const auto lastByte = static_cast<unsigned char>(key[size - 1]);
   // Each way of passing over the places whose byte under key's last one is
   // not that byte does work in proportion to the places passed. Each has a
-  // loop of its own, rather than one loop choosing at every place: the
-  // whole program then searches workload (a) in 15% fewer instructions
-  // (valgrind's callgrind), in 0.94 to 1.07 times the standard searcher's
-  // time where it took 1.07 to 1.14.
+  // loop of its own, rather than one loop choosing the way at every place,
+  // so that the choice is made once a text: a speed trick of "Speed
+  // tricks" in docs/performance.md.
   if (skipFilled && text.size() < kShortText) {
     return twoWay(t, last, [&](std::size_t& j) {
-      while (under[j] != keyEnd) {
+      while (under[j] != lastByte) {
         j += skip[under[j]];
         if (j > last) return false;
       }
@@ -156,8 +157,8 @@ bool KeySearch::foundIn(std::string_view text) const {
     });
   }
   return twoWay(t, last, [&](std::size_t& j) {
-    if (under[j] == keyEnd) return true;
-    const void* hit = std::memchr(under + j + 1, keyEnd, last - j);
+    if (under[j] == lastByte) return true;
+    const void* hit = std::memchr(under + j + 1, lastByte, last - j);
     if (hit == nullptr) return false;
     j = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - under);
     return true;

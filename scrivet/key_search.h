@@ -14,7 +14,11 @@ namespace scrivet {
 // The constructor prepares the key in time linear in its length. foundIn
 // then takes time linear in the length of its text at worst, whatever the
 // bytes (Crochemore and Perrin's two-way matching), uses constant extra
-// space, and never allocates.
+// space, and never allocates. While no byte of the key is known to match,
+// it passes over the places that cannot hold the key in one of two ways:
+// on short texts, with longer keys, by a table of how far the key may move
+// for the byte under its last one; else by memchr for the key's last byte.
+// Neither changes the linear bound: each passes over a place at most once.
 //
 // REQUIRES: the bytes that key views outlive the KeySearch.
 class KeySearch {

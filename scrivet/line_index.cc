@@ -239,6 +239,10 @@ void LineIndex::insertIntoLeaf(Path& path, Node* node) {
 void LineIndex::insertChild(Path& path, std::size_t level, Block* child, std::size_t count,
                             NewBlocks& blocks) {
   for (; level < height; ++level) {
+    // child goes in just after the block it was split from. The count of
+    // that block already takes in the new node (insertIntoLeaf counted it
+    // along the whole path, wherever it landed), so it gives up to child
+    // exactly the count nodes that now lie beneath child.
     Inner* parent = path.inner[level];
     const std::size_t slot = path.slot[level] + 1;
     parent->counts[slot - 1] -= count;
@@ -263,7 +267,9 @@ void LineIndex::insertChild(Path& path, std::size_t level, Block* child, std::si
     child = &right->header;
     count = std::accumulate(right->counts, right->counts + right->header.items, std::size_t{0});
   }
-  // The root split: a new root grows above it.
+  // The root split: a new root grows above it. The old root keeps every
+  // node, the sentinel and the new node included (lines + 1), but the
+  // count nodes beneath child.
   assert(height + 1 < kMaxHeight);
   Inner* top = blocks.inner();
   top->children[0] = root;
@@ -287,8 +293,9 @@ Node* LineIndex::remove(std::size_t position) {
     descend(position, path);
   }
   // The caller reads the removed node next, to unlink it: start loading it
-  // now. A delete at a random line of 10^5 or 10^6 lines takes a fifth less
-  // time with it (make bench, listRemove).
+  // now, so that fetching a node that lies far from the last one read
+  // overlaps the index's own work. A speed trick for deletes at scattered
+  // line numbers; see "Speed tricks" in docs/performance.md.
   prefetch(path.leaf->nodes[path.leafSlot]);
   countChange(path, false);
   Leaf* leaf = path.leaf;
@@ -300,11 +307,12 @@ Node* LineIndex::remove(std::size_t position) {
 void LineIndex::rebalance(Path& path, std::size_t level) {
   for (;; ++level) {
     Inner* parent = path.inner[level];
-    // The block that fell short and a neighbour, as left and right.
-    const std::size_t left = path.slot[level] > 0 ? path.slot[level] - 1 : 0;
-    const std::size_t right = left + 1;
-    Block* a = parent->children[left];
-    Block* b = parent->children[right];
+    // The block that fell short and a neighbour: a in the left slot, b in
+    // the right one.
+    const std::size_t leftSlot = path.slot[level] > 0 ? path.slot[level] - 1 : 0;
+    const std::size_t rightSlot = leftSlot + 1;
+    Block* a = parent->children[leftSlot];
+    Block* b = parent->children[rightSlot];
     // Merge when both fit in three quarters of a block, so that the merged
     // block does not split again at the next insertion; else redistribute,
     // half each.
@@ -312,23 +320,24 @@ void LineIndex::rebalance(Path& path, std::size_t level) {
     const std::size_t keep = both <= kCapacity * 3 / 4 ? both : both / 2;
     if (level == 0) {
       redistribute(asLeaf(a)->nodes, a->items, asLeaf(b)->nodes, b->items, keep);
-      parent->counts[right] = both - keep;
-      parent->counts[left] = keep;
+      parent->counts[rightSlot] = both - keep;
+      parent->counts[leftSlot] = keep;
     } else {
       Inner* innerA = asInner(a);
       Inner* innerB = asInner(b);
       redistribute(innerA->counts, a->items, innerB->counts, b->items, keep);
       redistribute(innerA->children, a->items, innerB->children, b->items, keep);
-      const std::size_t nodes = parent->counts[left] + parent->counts[right];
-      parent->counts[left] = std::accumulate(innerA->counts, innerA->counts + keep, std::size_t{0});
-      parent->counts[right] = nodes - parent->counts[left];
+      const std::size_t nodes = parent->counts[leftSlot] + parent->counts[rightSlot];
+      parent->counts[leftSlot] =
+          std::accumulate(innerA->counts, innerA->counts + keep, std::size_t{0});
+      parent->counts[rightSlot] = nodes - parent->counts[leftSlot];
     }
     a->items = static_cast<std::uint32_t>(keep);
     b->items = static_cast<std::uint32_t>(both - keep);
     if (b->items == 0) {  // merged: the empty right block goes
       release(b);
-      eraseAt(parent->counts, parent->header.items, right);
-      eraseAt(parent->children, parent->header.items--, right);
+      eraseAt(parent->counts, parent->header.items, rightSlot);
+      eraseAt(parent->children, parent->header.items--, rightSlot);
     }
     if (level + 1 == height) {  // parent is the root: it shrinks to its one child
       if (parent->header.items == 1) {

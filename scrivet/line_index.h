@@ -52,16 +52,22 @@ namespace scrivet {
 // a removal that leaves a block under a third full merges it with a
 // neighbour or redistributes the two evenly. So, whatever the pattern of
 // edits, every block but the root and the last leaf is at least a third
-// full: at the default block size a leaf of 520 bytes holds at least 22
-// nodes and an inner block of 1032 bytes at least 22 children, and the
-// index takes at most 25.9 bytes a line and 1.6 KB more. That is at most 32
-// bytes a line in a document of 300 lines or more (make bench measures at
-// most 27) and at most 10 KB in a smaller one; while the document has never
-// had kCapacity lines, the index is a single leaf.
+// full.
+//
+// The memory this bounds, at the default block size: a leaf takes 520
+// bytes and holds at least 22 nodes, under 23.7 bytes a line; an inner
+// block takes 1032 bytes and has at least 22 children, so the inner blocks
+// just above the leaves take under 1032 / (22 * 22) < 2.2 bytes a line,
+// and every level higher 22 times less. In all, at most 25.9 bytes a line,
+// plus the root and the last leaf, which may be nearly empty: 1.6 KB. That
+// is at most 32 bytes a line in a document of 300 lines or more, and at
+// most 10 KB in a smaller one; while the document has never had kCapacity
+// lines, the index is a single leaf of 520 bytes.
 //
 // Running out of memory: insert and append allocate every block they need
 // before they change anything, so a std::bad_alloc from them leaves the
-// index as it was. Nothing else allocates, save the constructor.
+// index as it was. No other operation allocates, save the constructor and
+// bytes() and consistentWith(), which are for tests and benchmarks.
 class LineIndex {
  public:
   // Indexes a chain that holds the sentinel alone.
@@ -104,8 +110,10 @@ class LineIndex {
   static_assert(kCapacity >= 4, "blocks must hold at least 4 items");
   // The fewest items in a leaf but the last: a third of kCapacity.
   static constexpr std::size_t kMinItems = (kCapacity + 2) / 3;
-  // The fewest children of an inner block but the root.
-  static constexpr std::size_t kMinChildren = kMinItems < 2 ? 2 : kMinItems;
+  // The fewest children of an inner block but the root: as many as a leaf's
+  // fewest items, which is at least 2.
+  static constexpr std::size_t kMinChildren = kMinItems;
+  static_assert(kMinChildren >= 2, "a split inner block must keep two children");
   // Every inner block but the root has at least two children, so 40 levels
   // would index over 2^40 lines.
   static constexpr std::size_t kMaxHeight = 40;
@@ -159,18 +167,19 @@ class LineIndex {
   // splits, and so does every full block above it.
   void insertIntoLeaf(Path& path, Node* node);
 
-  // Puts child, which holds count nodes split off the end of the path's
-  // block one level below level, into that block's parent right after it.
-  // A full parent splits in turn, and when the root splits, a new root
-  // grows above it.
+  // Puts child into path.inner[level], just after the block that the path
+  // passes through one level lower, which child was split off: child holds
+  // the last count nodes that block held. A full path.inner[level] splits
+  // in turn, its new right half going into the level above in the same
+  // way, and when the root splits, a new root grows above it.
   void insertChild(Path& path, std::size_t level, Block* child, std::size_t count,
                    NewBlocks& blocks);
 
-  // Rebalances the path's block one level below level, which has fallen
-  // under its fewest items, with a neighbour: merges the two, or
-  // redistributes their items evenly. Goes on up while the parent falls
-  // under its fewest in turn, and when the root is left with one child,
-  // that child becomes the root.
+  // Rebalances the child of path.inner[level] that the path passes through,
+  // which has fallen under its fewest items, with a neighbour: merges the
+  // two, or redistributes their items evenly. Goes on up while
+  // path.inner[level] falls under its fewest in turn, and when the root is
+  // left with one child, that child becomes the root.
   void rebalance(Path& path, std::size_t level);
 
   // Counts one node more, when added, or one fewer beneath every block on
