@@ -4,8 +4,16 @@
 # it as `make test` does. The suite must fail, and its report must fit in
 # 150 lines, so that the evidence is read at once: a fault that passes is a
 # missing test or a line of code that does nothing. Fails on a fault the
-# suite misses or reports at greater length, and on a patch that does not
-# apply exactly (no offset, no fuzz) or does not build.
+# suite misses or reports at greater length, on one that does not build,
+# and on a tree that taking the fault out again does not restore.
+#
+# Before planting any, checks every fault and every speed trick of
+# bench/tricks/ (which are never planted here) as tools/patches.sh plants
+# them: with no fuzz, at any offset, each hunk's old text found exactly
+# once in its file. Each is checked on the tree and on a copy of it with a
+# comment line added at the top of every file it patches, which must not
+# stop any patch. One that fails either stops the run, naming the command
+# that refreshes it.
 #
 # Faults that change only speed, which no output can show, are not kept as
 # patches: make bench shows those.
@@ -13,7 +21,8 @@
 # usage: tools/fault-check.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source_dir=$PWD
+# shellcheck source=tools/patches.sh
+source tools/patches.sh
 
 for tool in cmake ctest patch tar; do
   command -v "$tool" >/dev/null || {
@@ -22,14 +31,44 @@ for tool in cmake ctest patch tar; do
   }
 done
 shopt -s nullglob
-faults=("$source_dir"/tests/faults/*.patch)
+faults=(tests/faults/*.patch)
+tricks=(bench/tricks/*.patch)
 ((${#faults[@]} > 0)) || { echo "no faults in tests/faults/" >&2; exit 1; }
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-mkdir "$scratch/tree"
+mkdir "$scratch/tree" "$scratch/commented"
 tar --exclude=./build --exclude=./.git -cf - . | tar -C "$scratch/tree" -xf -
+cp -a "$scratch/tree/." "$scratch/commented"
 cd "$scratch/tree"
+
+# The copy with a comment line at the top of every file that a patch
+# changes, in the file's own syntax.
+while IFS= read -r file; do
+  [[ -f $scratch/commented/$file ]] || continue
+  case $file in
+    *.cc | *.h) comment='// A comment line that no patch may depend on.' ;;
+    *) comment='# A comment line that no patch may depend on.' ;;
+  esac
+  { printf '%s\n' "$comment"; cat "$scratch/commented/$file"; } >"$scratch/file"
+  mv "$scratch/file" "$scratch/commented/$file"
+done < <(for patch in "${faults[@]}" "${tricks[@]}"; do patch_files "$patch"; done | sort -u)
+
+stale=0
+for patch in "${faults[@]}" "${tricks[@]}"; do
+  if ! patch_check "$patch"; then
+    stale=$((stale + 1))
+  elif ! report=$(cd "$scratch/commented" && patch_check "$patch"); then
+    echo "with a comment line added at the top of each file that it patches:"
+    printf '%s\n' "$report"
+    stale=$((stale + 1))
+  fi
+done
+if ((stale > 0)); then
+  echo "$stale of $((${#faults[@]} + ${#tricks[@]})) patches cannot be planted as they are; no fault was planted"
+  exit 1
+fi
+echo "all ${#faults[@]} faults and ${#tricks[@]} speed tricks apply, also below a comment line added at the top"
 
 # One build, without debug information so that relinking after each fault
 # is quick; the tests are those of make test.
@@ -60,16 +99,7 @@ problems=0
 for fault in "${faults[@]}"; do
   name=$(basename "$fault" .patch)
   start=$SECONDS
-  # Exactly where it was written, or not at all: a patch applied at an
-  # offset or with fuzz may land on a look-alike line.
-  if ! applied=$(patch -p1 --forward --fuzz=0 --dry-run <"$fault" 2>&1) ||
-    grep -Eq 'offset|fuzz' <<<"$applied"; then
-    echo "FAIL  $name: the patch does not apply exactly; refresh it:"
-    sed -n 's/^/        /p' <<<"$applied"
-    problems=$((problems + 1))
-    continue
-  fi
-  patch -p1 --forward --fuzz=0 --quiet <"$fault" >/dev/null
+  patch_apply "$fault"
   if ! build; then
     verdict="FAIL  $name: does not build"
     problems=$((problems + 1))
@@ -82,13 +112,13 @@ for fault in "${faults[@]}"; do
   else
     verdict="ok    $name: caught by $(failed), in a report of $(lines) lines"
   fi
-  patch -p1 --quiet --reverse --fuzz=0 --no-backup-if-mismatch <"$fault" >/dev/null
+  patch_revert "$fault"
   [[ $(tree_sum) == "$clean_tree" ]] || { echo "the tree was not restored after $name" >&2; exit 1; }
   echo "$verdict ($((SECONDS - start)) s)"
 done
 
 if ((problems > 0)); then
-  echo "$problems of ${#faults[@]} faults were not caught or could not be planted"
+  echo "$problems of ${#faults[@]} faults were not caught"
   exit 1
 fi
 echo "all ${#faults[@]} planted faults were caught"
