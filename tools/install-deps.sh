@@ -13,7 +13,7 @@ packages=(
   clang-format clang-tidy    # make format-check, make lint
   gcovr                      # make coverage
   dpkg-dev lintian           # make package (dpkg-shlibdeps), make package-check
-  libbenchmark-dev time      # make bench, make stress
+  time                       # make bench, make stress
 )
 
 installed() {

@@ -1,7 +1,5 @@
-// KeySearch over the standard library's std::boyer_moore_searcher, for the
-// benchmarks only: bench/CMakeLists.txt builds scrivet_std_search, scrivet
-// with this in place of scrivet/key_search.h, so that bench/run.sh can time
-// the program's own search against the standard one's. Unlike KeySearch,
+// KeySearch over std::boyer_moore_searcher, for scrivet_std_search, the
+// program that bench/programs.sh races scrivet against. Unlike KeySearch,
 // it does not find an empty key in an empty text.
 #ifndef SCRIVET_BENCH_STD_SEARCH_KEY_SEARCH_H_
 #define SCRIVET_BENCH_STD_SEARCH_KEY_SEARCH_H_

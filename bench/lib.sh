@@ -1,0 +1,102 @@
+# shellcheck shell=bash
+# What bench/programs.sh and tools/bench-tricks.sh share: session files
+# written by scrivet_sessions (whose path the caller sets in $sessions),
+# whole programs timed on them, and races of two measurements in turns.
+
+die() {
+  echo "${0##*/}: $*" >&2
+  exit 1
+}
+
+# bench_setup: checks what the timing needs, reads BENCH_SCALE (default 1:
+# the sizes of docs/performance.md) and BENCH_RUNS (default 7), and makes
+# the scratch folder $work, removed on exit.
+bench_setup() {
+  [[ -n ${EPOCHREALTIME:-} ]] || die "bash 5 or newer is needed (for EPOCHREALTIME)"
+  [[ -x /usr/bin/time ]] || die "/usr/bin/time measures peak memory (Debian: sudo apt-get install time)"
+  [[ -x ${sessions:?} ]] || die "$sessions is not an executable program (make bench builds it)"
+  scale=${BENCH_SCALE:-1} runs=${BENCH_RUNS:-7}
+  if ! [[ $scale =~ ^[0-9]*\.?[0-9]+$ ]] || ! awk -v s="$scale" 'BEGIN { exit !(s > 0) }'; then
+    die "BENCH_SCALE must be a positive number, not '$scale'"
+  fi
+  [[ $runs =~ ^[1-9][0-9]*$ ]] || die "BENCH_RUNS must be a positive whole number, not '$runs'"
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+}
+
+# lines BASE: BASE times BENCH_SCALE, rounded, at least 10. quotient A B: A / B.
+lines() { awk -v b="$1" -v s="$scale" 'BEGIN { n = int(b * s + 0.5); print (n < 10 ? 10 : n) }'; }
+quotient() { awk -v a="$1" -v b="$2" 'BEGIN { print a / b }'; }
+
+# write_workload W LINES SEARCHES: $work/W.load builds the search workload
+# W of LINES lines and quits; $work/W.search searches it SEARCHES times too.
+declare -A searches
+write_workload() {
+  "$sessions" "$1" "$2" >"$work/$1.load"
+  "$sessions" "$1" "$2" "$3" >"$work/$1.search"
+  searches[$1]=$3
+}
+
+# best_of RUNS INPUT COMMAND...: runs COMMAND RUNS times on INPUT, its
+# output to $work/out, and sets micros to the least wall-clock time in
+# microseconds and peak to the most max RSS in kilobytes.
+best_of() {
+  local count=$1 input=$2 start elapsed rss
+  shift 2
+  micros=0 peak=0
+  for ((; count > 0; count--)); do
+    start=$EPOCHREALTIME
+    /usr/bin/time -f %M -o "$work/rss" "$@" <"$input" >"$work/out" 2>"$work/err" ||
+      die "$* failed on ${input##*/}: $(head -c 300 "$work/err")"
+    elapsed=$EPOCHREALTIME
+    elapsed=$((${elapsed/./} - ${start/./}))
+    ((micros > 0 && micros <= elapsed)) || micros=$elapsed
+    rss=$(tail -n 1 "$work/rss")
+    ((peak >= rss)) || peak=$rss
+  done
+}
+
+# search_ms PROGRAM W: the milliseconds of one search of workload W by
+# PROGRAM, the time of W.search less that of W.load, over the searches.
+search_ms() {
+  local load
+  best_of 1 "$work/$2.load" "$1"
+  load=$micros
+  best_of 1 "$work/$2.search" "$1"
+  awk -v s="$micros" -v l="$load" -v n="${searches[$2]}" 'BEGIN { printf "%.3f\n", (s - l) / n / 1e3 }'
+}
+
+# race "MEASURE ARGS..." "MEASURE ARGS...": runs each measure, a command
+# that prints one figure, $runs times, in turns, each going first every
+# other run, so that the machine's slower moments fall on both alike.
+# Prints the least and the median of each: MIN_A MEDIAN_A MIN_B MEDIAN_B.
+race() {
+  local run first second
+  local -a a b as=() bs=()
+  read -ra a <<<"$1"
+  read -ra b <<<"$2"
+  for ((run = 0; run < runs; run++)); do
+    if ((run % 2 == 0)); then
+      first=$("${a[@]}") second=$("${b[@]}")
+    else
+      second=$("${b[@]}") first=$("${a[@]}")
+    fi
+    as+=("$first") bs+=("$second")
+  done
+  echo "$(min_median "$1" "${as[@]}") $(min_median "$2" "${bs[@]}")"
+}
+
+# min_median WHAT FIGURE...: the least and the middle FIGURE.
+min_median() {
+  printf '%s\n' "${@:2}" | sort -g | awk '$1 !~ /^[0-9.e+-]+$/ { bad = 1 } { v[NR] = $1 }
+    END { if (bad || NR == 0) exit 1; print v[1], v[int((NR + 1) / 2)] }' ||
+    die "$1 did not print a figure"
+}
+
+# target DESCRIPTION VALUE LIMIT: prints VALUE against LIMIT, and whether
+# it is met, as the benchmarks print their targets.
+target() {
+  awk -v d="$1" -v v="$2" -v l="$3" 'BEGIN {
+    printf "target  %-60s %8.2f  (at most %.2f)  %s\n", d, v, l, v <= l ? "met" : "NOT MET"
+  }'
+}
