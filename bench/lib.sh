@@ -8,13 +8,15 @@ die() {
   exit 1
 }
 
-# bench_setup: checks what the timing needs, reads BENCH_SCALE (default 1:
-# the sizes of docs/performance.md) and BENCH_RUNS (default 7), and makes
-# the scratch folder $work, removed on exit.
+# bench_setup [PROGRAM...]: checks the programs and what the timing needs,
+# reads BENCH_SCALE (default 1: the sizes of docs/performance.md) and
+# BENCH_RUNS (default 7), and makes the scratch folder $work.
 bench_setup() {
   [[ -n ${EPOCHREALTIME:-} ]] || die "bash 5 or newer is needed (for EPOCHREALTIME)"
   [[ -x /usr/bin/time ]] || die "/usr/bin/time measures peak memory (Debian: sudo apt-get install time)"
-  [[ -x ${sessions:?} ]] || die "$sessions is not an executable program (make bench builds it)"
+  for program in "${sessions:?}" "$@"; do
+    [[ -x $program ]] || die "$program is not an executable program (make bench builds it)"
+  done
   scale=${BENCH_SCALE:-1} runs=${BENCH_RUNS:-7}
   if ! [[ $scale =~ ^[0-9]*\.?[0-9]+$ ]] || ! awk -v s="$scale" 'BEGIN { exit !(s > 0) }'; then
     die "BENCH_SCALE must be a positive number, not '$scale'"
@@ -24,9 +26,10 @@ bench_setup() {
   trap 'rm -rf "$work"' EXIT
 }
 
-# lines BASE: BASE times BENCH_SCALE, rounded, at least 10. quotient A B: A / B.
+# lines BASE: BASE times BENCH_SCALE, rounded, at least 10. quotient A B
+# [DIGITS]: A / B, with DIGITS decimals (default 3).
 lines() { awk -v b="$1" -v s="$scale" 'BEGIN { n = int(b * s + 0.5); print (n < 10 ? 10 : n) }'; }
-quotient() { awk -v a="$1" -v b="$2" 'BEGIN { print a / b }'; }
+quotient() { awk -v a="$1" -v b="$2" -v d="${3:-3}" 'BEGIN { printf "%.*f\n", d, a / b }'; }
 
 # write_workload W LINES SEARCHES: $work/W.load builds the search workload
 # W of LINES lines and quits; $work/W.search searches it SEARCHES times too.
@@ -59,9 +62,8 @@ best_of() {
 # search_ms PROGRAM W: the milliseconds of one search of workload W by
 # PROGRAM, the time of W.search less that of W.load, over the searches.
 search_ms() {
-  local load
   best_of 1 "$work/$2.load" "$1"
-  load=$micros
+  local load=$micros
   best_of 1 "$work/$2.search" "$1"
   awk -v s="$micros" -v l="$load" -v n="${searches[$2]}" 'BEGIN { printf "%.3f\n", (s - l) / n / 1e3 }'
 }
@@ -71,8 +73,7 @@ search_ms() {
 # other run, so that the machine's slower moments fall on both alike.
 # Prints the least and the median of each: MIN_A MEDIAN_A MIN_B MEDIAN_B.
 race() {
-  local run first second
-  local -a a b as=() bs=()
+  local run first second a b as=() bs=()
   read -ra a <<<"$1"
   read -ra b <<<"$2"
   for ((run = 0; run < runs; run++)); do
