@@ -51,7 +51,7 @@ declare -A described=(
 (($# == 1)) || die "usage: tools/bench-tricks.sh BUILD"
 tree_build=$(cd "$1" && pwd)
 sessions=$tree_build/bench/scrivet_sessions
-bench_setup
+bench_setup "$tree_build"/{scrivet/scrivet,bench/scrivet_list_bench,bench/scrivet_search_bench}
 for tool in cmake patch tar; do
   command -v "$tool" >/dev/null || die "$tool was not found (Debian: sudo apt-get install $tool)"
 done
