@@ -86,8 +86,9 @@ done
 cd "$work"
 
 # The whole-program workloads the table needs, each with as many searches
-# as take about a second.
-declare -A wanted=([a]=100 [b]=40 [c]=1000 [d]=5)
+# as take a few seconds, so that the time of the load they are less weighs
+# little.
+declare -A wanted=([a]=300 [b]=100 [c]=2000 [d]=15)
 for workload in a b c d; do
   if [[ " ${tricks[*]} " == *" search:$workload "* ]]; then
     write_workload "$workload" "$(lines 2000000)" "${wanted[$workload]}"
