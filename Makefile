@@ -207,10 +207,10 @@ bench:
 	@build/bench/bench/scrivet_search_bench
 	@BENCH_SCALE=$(BENCH_SCALE) BENCH_RUNS=$(BENCH_RUNS) bench/programs.sh build/bench
 
-## Race the tree against a build without each speed trick of bench/tricks/ (slow).
+## Race the tree against a build without each speed trick, or just TRICKS="..." (slow).
 bench-tricks:
 	$(call build,bench)
-	@BENCH_SCALE=$(BENCH_SCALE) BENCH_RUNS=$(BENCH_RUNS) tools/bench-tricks.sh build/bench
+	@BENCH_SCALE=$(BENCH_SCALE) BENCH_RUNS=$(BENCH_RUNS) tools/bench-tricks.sh build/bench $(TRICKS)
 
 ## Remove every build folder.
 clean:

@@ -10,8 +10,10 @@
 # with, so that above 1 the trick gains. It ends with its own elapsed time.
 # CONTRIBUTING.md says how a trick is decided on these figures.
 #
-# usage: tools/bench-tricks.sh BUILD   (the tree's build of the bench preset)
-# BENCH_SCALE multiplies the sizes of the whole-program workloads.
+# usage: tools/bench-tricks.sh BUILD [TRICK...]
+# BUILD is the tree's build of the bench preset; TRICKs, when given, are
+# the only ones raced. BENCH_SCALE multiplies the sizes of the
+# whole-program workloads.
 set -euo pipefail
 export LC_ALL=C
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -48,8 +50,14 @@ declare -A described=(
   [figure:append]="10^6 appends / a bare chain's"
 )
 
-(($# == 1)) || die "usage: tools/bench-tricks.sh BUILD"
+(($# >= 1)) || die "usage: tools/bench-tricks.sh BUILD [TRICK...]"
 tree_build=$(cd "$1" && pwd)
+if (($# > 1)); then
+  only=" ${*:2} " chosen=()
+  for trick in "${tricks[@]}"; do [[ $only != *" ${trick%% *} "* ]] || chosen+=("$trick"); done
+  ((${#chosen[@]} == $# - 1)) || die "no such trick among: $(printf '%s ' "${tricks[@]%% *}")"
+  tricks=("${chosen[@]}")
+fi
 sessions=$tree_build/bench/scrivet_sessions
 bench_setup "$tree_build"/{scrivet/scrivet,bench/scrivet_list_bench,bench/scrivet_search_bench}
 for tool in cmake patch tar; do

@@ -15,8 +15,8 @@
 # stop any patch. One that fails either stops the run, naming the command
 # that refreshes it.
 #
-# Faults that change only speed, which no output can show, are not kept as
-# patches: make bench shows those.
+# A change that costs only speed, which no output can show, is not a
+# fault: make bench-tricks measures those.
 #
 # usage: tools/fault-check.sh
 set -euo pipefail
