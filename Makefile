@@ -184,8 +184,8 @@ uninstall:
 	rm -f $$list
 
 # The packages are the same bytes from every build of a commit (see
-# packaging/packaging.cmake); cpack runs under umask 022 because CPack's DEB
-# generator records the modes of the files it writes itself.
+# packaging/packaging.cmake); cpack runs under umask 022 because the modes
+# of the files and folders it stages go into them.
 ## Make a .deb and a .tar.gz in build/release/packages/.
 package:
 	$(call build,release)
