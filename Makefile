@@ -183,20 +183,24 @@ uninstall:
 	done <$$list; \
 	rm -f $$list
 
+# The packages are the same bytes from every build of a commit (see
+# packaging/packaging.cmake); cpack runs under umask 022 because the modes
+# of the files and folders it stages go into them.
 ## Make a .deb and a .tar.gz in build/release/packages/.
 package:
 	$(call build,release)
 	@rm -rf build/release/packages
-	@$(CMAKE) --build build/release --target package >build/release-package.log 2>&1 || { \
+	@umask 022 && $(CMAKE) --build build/release --target package >build/release-package.log 2>&1 || { \
 	  cat build/release-package.log >&2; exit 1; }
 	@$(SAY) "Packages:" build/release/packages/*.deb build/release/packages/*.tar.gz
 
-## Make the packages, then check them and run lintian on the .deb.
+## Make and check the packages, lintian too; a second build elsewhere must match byte for byte.
 package-check:
 	$(call need,lintian,lintian)
 	$(call need,dpkg-deb,dpkg)
 	@$(MAKE) package
 	@packaging/check-package.sh build/release/packages
+	@packaging/compare-rebuild.sh build/release/packages
 
 # BENCH_SCALE multiplies the sizes of the whole programs' workloads, and
 # BENCH_RUNS sets the runs of their races (at least 7 to decide a trick).

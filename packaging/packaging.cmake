@@ -32,4 +32,10 @@ files.")
 set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/cpack_project_config.cmake")
 set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/debian_files.cmake")
 
+# The same bytes from every build of a commit: the time recorded comes from
+# packaging/source-date.sh (read in cpack_project_config.cmake), and the
+# packages are made again from the staged files (see repack.cmake). The modes
+# follow the umask, which `make package` sets to 022 for cpack.
+set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/repack.cmake")
+
 include(CPack)
