@@ -104,16 +104,37 @@ KeySearch::KeySearch(std::string_view key) : key(key) {
   }
 }
 
-template <typename PassOver>
-bool KeySearch::twoWay(const unsigned char* t, std::size_t last, PassOver passOver) const {
+bool KeySearch::foundIn(std::string_view text) const {
   const std::size_t size = key.size();
+  if (text.size() < size) return false;
+  if (size == 0) return true;
   const auto* k = reinterpret_cast<const unsigned char*>(key.data());
+  const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+  // The last place where key can start.
+  const std::size_t last = text.size() - size;
+  // under[j] is the byte under key's last one when key is tried at t + j.
+  const unsigned char* under = t + size - 1;
+  const unsigned char lastByte = k[size - 1];
+  const bool byTable = skipFilled && text.size() < kShortText;
   // key is tried at t + j; no earlier place holds it.
   std::size_t j = 0;
   // key[0, known) is known to equal t[j, j + known).
   std::size_t known = 0;
   for (;;) {
-    if (known == 0 && !passOver(j)) return false;
+    // With nothing known, pass over the places whose byte under key's last
+    // one is not that byte, in work in proportion to the places passed.
+    if (known == 0 && under[j] != lastByte) {
+      if (byTable) {
+        do {
+          j += skip[under[j]];
+          if (j > last) return false;
+        } while (under[j] != lastByte);
+      } else {
+        const void* hit = std::memchr(under + j + 1, lastByte, last - j);
+        if (hit == nullptr) return false;
+        j = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - under);
+      }
+    }
     // The right half, left to right.
     std::size_t i = std::max(split, known);
     while (i < size && k[i] == t[j + i]) ++i;
@@ -130,39 +151,6 @@ bool KeySearch::twoWay(const unsigned char* t, std::size_t last, PassOver passOv
     }
     if (j > last) return false;
   }
-}
-
-bool KeySearch::foundIn(std::string_view text) const {
-  const std::size_t size = key.size();
-  if (text.size() < size) return false;
-  if (size == 0) return true;
-  const auto* t = reinterpret_cast<const unsigned char*>(text.data());
-  // The last place where key can start.
-  const std::size_t last = text.size() - size;
-  // under[j] is the byte under key's last one when key is tried at t + j.
-  const unsigned char* under = t + size - 1;
-  const auto lastByte = static_cast<unsigned char>(key[size - 1]);
-  // Each way of passing over the places whose byte under key's last one is
-  // not that byte does work in proportion to the places passed. Each has a
-  // loop of its own, rather than one loop choosing the way at every place,
-  // so that the choice is made once a text: a speed trick of "Speed
-  // tricks" in docs/performance.md.
-  if (skipFilled && text.size() < kShortText) {
-    return twoWay(t, last, [&](std::size_t& j) {
-      while (under[j] != lastByte) {
-        j += skip[under[j]];
-        if (j > last) return false;
-      }
-      return true;
-    });
-  }
-  return twoWay(t, last, [&](std::size_t& j) {
-    if (under[j] == lastByte) return true;
-    const void* hit = std::memchr(under + j + 1, lastByte, last - j);
-    if (hit == nullptr) return false;
-    j = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - under);
-    return true;
-  });
 }
 
 }  // namespace scrivet

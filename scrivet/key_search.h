@@ -29,13 +29,6 @@ class KeySearch {
   bool foundIn(std::string_view text) const;
 
  private:
-  // Two-way matching of key against t[0, last + size), key at least one
-  // byte long. Whenever no byte of key is known to match at the place j it
-  // tries, passOver(j) first moves j on over the places that cannot hold
-  // key, and returns false when none is left.
-  template <typename PassOver>
-  bool twoWay(const unsigned char* t, std::size_t last, PassOver passOver) const;
-
   // The bytes looked for.
   std::string_view key;
   // A critical position: key[0, split) is the left half, key[split, size)

@@ -32,7 +32,7 @@ tricks=(
   "skip-table removes scrivet search:a"
   "memchr removes scrivet search:b search:c"
   "block-compare removes scrivet_search_bench figure:prepare"
-  "one-loop removes scrivet search:a"
+  "one-loop adds scrivet search:a"
   "remove-prefetch removes scrivet_list_bench figure:remove:100000 figure:remove:1000000"
   "eager-index removes scrivet_list_bench figure:append"
   "lto -DCMAKE_INTERPROCEDURAL_OPTIMIZATION=OFF scrivet search:a"
