@@ -23,11 +23,11 @@ source "$source_dir/bench/lib.sh"
 source "$source_dir/tools/patches.sh"
 
 # NAME CHANGE TARGET MEASURE...: CHANGE is "removes" or "adds" for a patch
-# that takes the trick out or puts it back, or a CMake option that takes it
-# out; TARGET is the build target timed; a MEASURE is "search W", a search
-# of workload W of bench/workloads.h as a whole program, time with the
-# searches less time without, or "figure ARG...", the figure that TARGET
-# prints for `TARGET figure ARG...`.
+# that takes the trick out or puts it back, followed by ":OPTION" when a
+# CMake option does that instead; TARGET is the build target timed; a
+# MEASURE is "search:W", a search of workload W of bench/workloads.h as a
+# whole program, time with the searches less time without, or
+# "figure:ARG...", the figure that TARGET prints for `TARGET figure ARG...`.
 tricks=(
   "skip-table removes scrivet search:a"
   "memchr removes scrivet search:b search:c"
@@ -35,7 +35,7 @@ tricks=(
   "one-loop adds scrivet search:a"
   "remove-prefetch removes scrivet_list_bench figure:remove:100000 figure:remove:1000000"
   "eager-index removes scrivet_list_bench figure:append"
-  "lto -DCMAKE_INTERPROCEDURAL_OPTIMIZATION=OFF scrivet search:a"
+  "lto adds:-DCMAKE_INTERPROCEDURAL_OPTIMIZATION=ON scrivet search:a"
   "find-prefetch adds scrivet search:a search:d"
 )
 # What each measure times, for the table.
@@ -80,8 +80,8 @@ build() {
 configure build/bench
 for trick in "${tricks[@]}"; do
   read -r name change target _ <<<"$trick"
-  if [[ $change == -* ]]; then
-    configure "build/$name" "$change"
+  if [[ $change == *:* ]]; then
+    configure "build/$name" "${change#*:}"
     build "build/$name" "$target" "$name"
     cp "build/$name/$(binary "$target")" "$work/bin/$name"
   else
@@ -121,7 +121,7 @@ for trick in "${tricks[@]}"; do
   tree=$tree_build/$(binary "$target") other=$work/bin/$name
   for what in $measures; do
     read -r tmin tmed omin omed <<<"$(race "measure $what $tree" "measure $what $other")"
-    if [[ $change == adds ]]; then
+    if [[ ${change%%:*} == adds ]]; then
       read -r wmin wmed nmin nmed <<<"$omin $omed $tmin $tmed"
     else
       read -r wmin wmed nmin nmed <<<"$tmin $tmed $omin $omed"
