@@ -51,8 +51,7 @@ best_of() {
     start=$EPOCHREALTIME
     /usr/bin/time -f %M -o "$work/rss" "$@" <"$input" >"$work/out" 2>"$work/err" ||
       die "$* failed on ${input##*/}: $(head -c 300 "$work/err")"
-    elapsed=$EPOCHREALTIME
-    elapsed=$((${elapsed/./} - ${start/./}))
+    elapsed=$((${EPOCHREALTIME/./} - ${start/./}))
     ((micros > 0 && micros <= elapsed)) || micros=$elapsed
     rss=$(tail -n 1 "$work/rss")
     ((peak >= rss)) || peak=$rss

@@ -70,7 +70,7 @@ binary() { [[ $1 == scrivet ]] && echo scrivet/scrivet || echo "bench/$1"; }
 
 echo "speed tricks: BENCH_SCALE=$scale, BENCH_RUNS=$runs; building each trick's other build"
 mkdir "$work/tree" "$work/bin"
-(cd "$source_dir" && tar --exclude=./build --exclude=./.git -cf - .) | tar -C "$work/tree" -xf -
+(cd "$source_dir" && tree_copy "$work/tree")
 cd "$work/tree"
 configure() { cmake --preset bench -B "$1" "${@:2}" >"$work/configure.log" 2>&1 || { cat "$work/configure.log" >&2; exit 1; }; }
 build() {

@@ -38,7 +38,7 @@ tricks=(bench/tricks/*.patch)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir "$scratch/tree" "$scratch/commented"
-tar --exclude=./build --exclude=./.git -cf - . | tar -C "$scratch/tree" -xf -
+tree_copy "$scratch/tree"
 cp -a "$scratch/tree/." "$scratch/commented"
 cd "$scratch/tree"
 

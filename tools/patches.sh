@@ -13,6 +13,8 @@
 #   patch_apply PATCH   patch_check, then plants it; on failure changes nothing
 #   patch_revert PATCH  takes a planted PATCH out again
 #   patch_files PATCH   prints the files PATCH changes, one a line
+#   tree_copy DEST      copies the tree, without build/ and .git, into the
+#                       folder DEST, to plant patches in
 #
 # None of them leaves a backup or a reject file.
 
@@ -91,6 +93,30 @@ patch_files() {
   _patch_read files "$1"
 }
 
+# tree_copy DEST: copies the tree of the current folder, without build/ and
+# .git, into the folder DEST.
+tree_copy() {
+  tar --exclude=./build --exclude=./.git -cf - . | tar -C "$1" -xf -
+}
+
+# _patch_failures: reads what patch wrote on its standard input and prints
+# "FILE: what is wrong" for each hunk that it could not apply.
+_patch_failures() {
+  local line file='' hunk at
+  while IFS= read -r line; do
+    case $line in
+      "checking file "* | "patching file "*) file=${line#* file } ;;
+      "Hunk #"*" FAILED at "*)
+        hunk=${line#Hunk #}
+        at=${line##* at }
+        echo "$file: hunk ${hunk%% *} does not apply (at line ${at%.})"
+        ;;
+      "Reversed (or previously applied) patch detected!"*)
+        echo "$file: does not apply: the file has it already" ;;
+    esac
+  done
+}
+
 # Prints "PATCH: PROBLEM" for each problem given, then the command that
 # refreshes PATCH.
 _patch_report() {
@@ -106,24 +132,13 @@ _patch_report() {
 # Otherwise prints, for each problem, "PATCH: FILE: what is wrong", then
 # the command that refreshes it, and returns 1. Changes no file.
 patch_check() {
-  local patch=$1 applies=yes output line file hunk at found wrong=()
+  local patch=$1 applies=yes output line file hunk found wrong=()
   if ! output=$(patch -p1 --forward --fuzz=0 --batch --dry-run -i "$patch" 2>&1); then
     applies=no
     while IFS= read -r file; do
       [[ -e $file ]] || wrong+=("$file: does not apply: there is no such file")
     done < <(patch_files "$patch")
-    while IFS= read -r line; do
-      case $line in
-        "checking file "*) file=${line#checking file } ;;
-        "Hunk #"*" FAILED at "*)
-          hunk=${line#Hunk #}
-          at=${line##* at }
-          wrong+=("$file: hunk ${hunk%% *} does not apply (at line ${at%.})")
-          ;;
-        "Reversed (or previously applied) patch detected!"*)
-          wrong+=("$file: does not apply: the file has it already") ;;
-      esac
-    done <<<"$output"
+    while IFS= read -r line; do wrong+=("$line"); done < <(_patch_failures <<<"$output")
     ((${#wrong[@]} > 0)) || wrong+=("does not apply: ${output%%$'\n'*}")
   fi
   while IFS=$'\t' read -r file hunk found; do

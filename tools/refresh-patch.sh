@@ -47,23 +47,12 @@ fi
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir "$scratch/tree"
-tar --exclude=./build --exclude=./.git -cf - . | tar -C "$scratch/tree" -xf -
+tree_copy "$scratch/tree"
 patch_file=$(realpath "$patch")
 if ! applied=$(cd "$scratch/tree" && patch -p1 --forward --fuzz=3 --batch --no-backup-if-mismatch \
   -i "$patch_file" 2>&1); then
   echo "$patch does not apply to the tree, even with fuzz:"
-  while IFS= read -r line; do
-    case $line in
-      "checking file "* | "patching file "*) file=${line#* file } ;;
-      "Hunk #"*" FAILED at "*)
-        hunk=${line#Hunk #}
-        at=${line##* at }
-        echo "  ${file-}: hunk ${hunk%% *} does not apply (at line ${at%.})"
-        ;;
-      "Reversed (or previously applied) patch detected!"*) echo "  ${file-}: the tree has it already" ;;
-      "can't find file"*) echo "  $line" ;;
-    esac
-  done <<<"$applied"
+  { _patch_failures <<<"$applied"; grep "^can't find file" <<<"$applied" || true; } | sed 's/^/  /'
   while IFS= read -r file; do
     if [[ -f $scratch/tree/$file.rej ]]; then
       echo "the hunks of $file that were rejected:"
