@@ -8,12 +8,11 @@
 # and on a tree that taking the fault out again does not restore.
 #
 # Before planting any, checks every fault and every speed trick of
-# bench/tricks/ (which are never planted here) as tools/patches.sh plants
-# them: with no fuzz, at any offset, each hunk's old text found exactly
-# once in its file. Each is checked on the tree and on a copy of it with a
-# comment line added at the top of every file it patches, which must not
-# stop any patch. One that fails either stops the run, naming the command
-# that refreshes it.
+# bench/tricks/ (which are never planted here) with tools/check-patches.sh:
+# each must plant and come out again exactly. Then compiles each speed
+# trick where make bench-tricks builds it, so that a trick that no longer
+# builds is found before the long work. A patch that fails either stops
+# the run before any fault is planted.
 #
 # A change that costs only speed, which no output can show, is not a
 # fault: make bench-tricks measures those.
@@ -30,45 +29,65 @@ for tool in cmake ctest patch tar; do
     exit 1
   }
 done
+tools/check-patches.sh || { echo "no fault was planted" >&2; exit 1; }
 shopt -s nullglob
 faults=(tests/faults/*.patch)
 tricks=(bench/tricks/*.patch)
-((${#faults[@]} > 0)) || { echo "no faults in tests/faults/" >&2; exit 1; }
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-mkdir "$scratch/tree" "$scratch/commented"
+mkdir "$scratch/tree"
 tree_copy "$scratch/tree"
-cp -a "$scratch/tree/." "$scratch/commented"
 cd "$scratch/tree"
 
-# The copy with a comment line at the top of every file that a patch
-# changes, in the file's own syntax.
-while IFS= read -r file; do
-  [[ -f $scratch/commented/$file ]] || continue
-  case $file in
-    *.cc | *.h) comment='// A comment line that no patch may depend on.' ;;
-    *) comment='# A comment line that no patch may depend on.' ;;
-  esac
-  { printf '%s\n' "$comment"; cat "$scratch/commented/$file"; } >"$scratch/file"
-  mv "$scratch/file" "$scratch/commented/$file"
-done < <(for patch in "${faults[@]}" "${tricks[@]}"; do patch_files "$patch"; done | sort -u)
-
-stale=0
-for patch in "${faults[@]}" "${tricks[@]}"; do
-  if ! patch_check "$patch"; then
-    stale=$((stale + 1))
-  elif ! report=$(cd "$scratch/commented" && patch_check "$patch"); then
-    echo "with a comment line added at the top of each file that it patches:"
-    printf '%s\n' "$report"
-    stale=$((stale + 1))
-  fi
+# Each speed trick, planted in turn in the bench build that make
+# bench-tricks uses, with warnings as errors: every source file that it
+# changes, or that includes a file it changes, is compiled, not linked.
+cmake --preset bench -B build/tricks -DSCRIVET_WERROR=ON >"$scratch/configure.log" 2>&1 ||
+  { cat "$scratch/configure.log" >&2; exit 1; }
+# "SOURCE<TAB>FOLDER<TAB>COMMAND" for each source file of the tree that the
+# build compiles, once.
+sources() {
+  awk -v tree="$PWD/" '
+    function value(line) { sub(/^  "[a-z]*": "/, "", line); sub(/",?$/, "", line); return line }
+    /^  "directory": / { folder = value($0) }
+    /^  "command": / { command = value($0); gsub(/\\"/, "\"", command); gsub(/\\\\/, "\\", command) }
+    /^  "file": / {
+      file = value($0)
+      if (index(file, tree) == 1 && index(file, tree "build/") != 1 && !(file in seen)) {
+        seen[file]
+        printf "%s\t%s\t%s\n", file, folder, command
+      }
+    }
+  ' build/tricks/compile_commands.json
+}
+declare -A includes
+while IFS=$'\t' read -r file folder command; do
+  (cd "$folder" && eval "$command -MM -MF $scratch/deps") || exit 1
+  includes[$file]=$(tr -d '\\\n' <"$scratch/deps")
+done < <(sources)
+broken=0
+for trick in "${tricks[@]}"; do
+  patch_apply "$trick"
+  compiled=0 failed=0
+  while IFS=$'\t' read -r file folder command; do
+    while IFS= read -r patched; do
+      [[ " ${includes[$file]} " == *" $PWD/$patched "* ]] || continue
+      compiled=$((compiled + 1))
+      if ! (cd "$folder" && eval "$command") >"$scratch/compile.log" 2>&1; then
+        echo "$trick: does not build: ${file#"$PWD/"}:"
+        head -n 20 "$scratch/compile.log"
+        failed=1
+      fi
+      break
+    done < <(patch_files "$trick")
+  done < <(sources)
+  ((compiled > 0)) || { echo "$trick: changes no file that the build compiles, so it cannot be checked"; failed=1; }
+  broken=$((broken + failed))
+  patch_revert "$trick"
 done
-if ((stale > 0)); then
-  echo "$stale of $((${#faults[@]} + ${#tricks[@]})) patches cannot be planted as they are; no fault was planted"
-  exit 1
-fi
-echo "all ${#faults[@]} faults and ${#tricks[@]} speed tricks apply, also below a comment line added at the top"
+((broken == 0)) || { echo "$broken of ${#tricks[@]} speed tricks do not build; no fault was planted" >&2; exit 1; }
+echo "all ${#tricks[@]} speed tricks build"
 
 # One build, without debug information so that relinking after each fault
 # is quick; the tests are those of make test.
@@ -103,7 +122,7 @@ for fault in "${faults[@]}"; do
   if ! build; then
     verdict="FAIL  $name: does not build"
     problems=$((problems + 1))
-  elif ctest --preset default --parallel "$(nproc)" --timeout 300 >"$scratch/report" 2>&1; then
+  elif ctest --preset default --parallel "$(nproc)" --timeout 300 -LE patches >"$scratch/report" 2>&1; then
     verdict="FAIL  $name: the tests pass with it"
     problems=$((problems + 1))
   elif (($(lines) > max_report)); then

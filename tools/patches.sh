@@ -7,9 +7,15 @@
 # each hunk's old text (its context and '-' lines, in order) occurs exactly
 # once in its file. Then an offset cannot make it land on a look-alike
 # line, and a line added or removed elsewhere in the file does not stop it.
+# It is taken out the same way, by its new text (context and '+' lines). A
+# hunk with no old or no new text (written with no context) could be placed
+# by its line number alone, and is refused.
 #
-#   patch_check PATCH   succeeds when PATCH can be planted; otherwise prints
-#                       one line per problem and the command that refreshes it
+#   patch_check PATCH   succeeds when PATCH can be planted and taken out
+#                       again, giving back every file it changes byte for
+#                       byte (tried on copies of those files); otherwise
+#                       prints one line per problem, naming the step that
+#                       fails, and then what to do about it
 #   patch_apply PATCH   patch_check, then plants it; on failure changes nothing
 #   patch_revert PATCH  takes a planted PATCH out again
 #   patch_files PATCH   prints the files PATCH changes, one a line
@@ -18,32 +24,58 @@
 #
 # None of them leaves a backup or a reject file.
 
+# The line that names the function that the lines after it are in: as
+# diff -p and git diff take it, and name it, cut short, in a hunk's @@ line.
+# shellcheck disable=SC2016 # a dollar sign, not an expansion
+_patch_function_line='^[[:alpha:]$_]'
+
+# _patch_function FILE LINE: prints the line of FILE that names the
+# function LINE is in, the last such line before it; nothing when none does.
+_patch_function() {
+  awk -v at="$2" -v pattern="$_patch_function_line" 'FNR >= at { exit } $0 ~ pattern { f = $0 } END { print f }' "$1"
+}
+
 # _patch_read SIDE PATCH: reads the unified diff PATCH. With SIDE files,
 # prints the path of each file it changes, less its first component. With
 # SIDE old (or new), prints "FILE<TAB>HUNK<TAB>COUNT" for each hunk whose
 # text on that side (context and '-' lines, or context and '+' lines)
-# does not occur exactly once, as consecutive lines, in FILE as it is now.
+# does not occur exactly once, as consecutive lines, in FILE as it is now;
+# COUNT is "empty" for a hunk with no text on that side. With SIDE old, it
+# also prints "FILE<TAB>HUNK<TAB>moved<TAB>HEADER<TAB>FUNCTION" for a hunk
+# whose old text occurs once, but in another function (FUNCTION) than the
+# one that its @@ line names (HEADER). With SIDE headers, prints
+# "FILE<TAB>HUNK<TAB>HEADER" for each hunk.
 _patch_read() {
-  awk -v side="$1" '
+  awk -v side="$1" -v pattern="$_patch_function_line" '
     function load(path,   line) {
       split("", text)
       lineCount = 0
       while ((getline line <path) > 0) text[++lineCount] = line
       close(path)
     }
+    # Sets foundAt to the line where the hunk occurs last.
     function occurrences(   start, j, found) {
       found = 0
       for (start = 1; start + hunkSize - 1 <= lineCount; start++) {
         for (j = 1; j <= hunkSize && text[start + j - 1] == hunk[j]; j++) {}
-        if (j > hunkSize) found++
+        if (j > hunkSize) { found++; foundAt = start }
       }
       return found
     }
-    function finishHunk(   found) {
+    function finishHunk(   found, lands) {
       inHunk = 0
-      if (side == "files" || hunkSize == 0) return
-      found = occurrences()
-      if (found != 1) printf "%s\t%d\t%d\n", file, hunkNumber, found
+      if (side == "files" || side == "headers") return
+      found = hunkSize == 0 ? "empty" : occurrences()
+      if (found != 1) {
+        printf "%s\t%d\t%s\n", file, hunkNumber, found
+      } else if (side == "old" && header != "") {
+        lands = enclosing(foundAt)
+        if (index(lands, header) != 1) printf "%s\t%d\tmoved\t%s\t%s\n", file, hunkNumber, header, lands
+      }
+    }
+    function enclosing(start,   i) {
+      for (i = start - 1; i >= 1; i--) if (text[i] ~ pattern) return text[i]
+      return ""
     }
     inHunk && /^\\/ { next }
     inHunk {
@@ -71,11 +103,11 @@ _patch_read() {
       file = name
       hunkNumber = 0
       if (side == "files") print file
-      else load(file)
+      else if (side != "headers") load(file)
       next
     }
     /^@@ / {
-      # @@ -START[,COUNT] +START[,COUNT] @@: a missing COUNT is 1.
+      # @@ -START[,COUNT] +START[,COUNT] @@ [FUNCTION]: a missing COUNT is 1.
       split($2, old, ",")
       split($3, new, ",")
       oldLeft = (2 in old) ? old[2] : 1
@@ -83,6 +115,10 @@ _patch_read() {
       hunkNumber++
       hunkSize = 0
       inHunk = 1
+      header = $0
+      if (!sub(/^@@ [^@]* @@ ?/, "", header)) header = ""
+      sub(/[ \t]+$/, "", header)
+      if (side == "headers") printf "%s\t%d\t%s\n", file, hunkNumber, header
       if (oldLeft <= 0 && newLeft <= 0) finishHunk()
     }
   ' "$2"
@@ -100,7 +136,8 @@ tree_copy() {
 }
 
 # _patch_failures: reads what patch wrote on its standard input and prints
-# "FILE: what is wrong" for each hunk that it could not apply.
+# "KIND|FILE: what is wrong" for each hunk that it could not apply, KIND
+# being stale (a refresh may mend it) or applied (the file has it already).
 _patch_failures() {
   local line file='' hunk at
   while IFS= read -r line; do
@@ -109,63 +146,119 @@ _patch_failures() {
       "Hunk #"*" FAILED at "*)
         hunk=${line#Hunk #}
         at=${line##* at }
-        echo "$file: hunk ${hunk%% *} does not apply (at line ${at%.})"
+        echo "stale|$file: hunk ${hunk%% *} does not apply (at line ${at%.})"
         ;;
       "Reversed (or previously applied) patch detected!"*)
-        echo "$file: does not apply: the file has it already" ;;
+        echo "applied|$file: does not apply: the file has it already" ;;
     esac
   done
 }
 
-# Prints "PATCH: PROBLEM" for each problem given, then the command that
-# refreshes PATCH.
+# _patch_report PATCH KIND|PROBLEM...: prints "PATCH: PROBLEM" for each
+# problem, then, once for each KIND, what to do about it.
 _patch_report() {
-  local patch=$1 problem name=${1##*/}
-  for problem in "${@:2}"; do
-    printf '%s: %s\n' "$patch" "$problem"
+  local patch=$1 item kind kinds=' ' name=${1##*/}
+  name=${name%.patch}
+  for item in "${@:2}"; do
+    printf '%s: %s\n' "$patch" "${item#*|}"
+    [[ $kinds == *" ${item%%|*} "* ]] || kinds+="${item%%|*} "
   done
-  printf '  refresh it: tools/refresh-patch.sh %s\n' "${name%.patch}"
+  for kind in $kinds; do
+    case $kind in
+      stale) echo "  refresh it: tools/refresh-patch.sh $name" ;;
+      gone) echo "  by hand: make the change again where that code is now, write it with git diff >$patch, then undo it" ;;
+      applied) echo "  by hand: the tree holds the change already; take it out of the code, or remove $patch" ;;
+      twice) echo "  by hand: widen that hunk's context (more lines around the change) until the text named occurs once" ;;
+      bare) echo "  write it again with context: make the change, git diff >$patch (3 lines of context by default), undo it" ;;
+      *) echo "  by hand: make the change in a clean tree, write it again with git diff >$patch, then undo it" ;;
+    esac
+  done
+}
+
+# _patch_misplaced SIDE PATCH STEP: prints "KIND|STEP: FILE: what is
+# wrong" for each hunk of PATCH whose text on SIDE (old or new) does not
+# occur exactly once in its file, or, on the old side, occurs in another
+# function than its header names. A hunk found nowhere is left out: patch
+# itself says where it does not apply.
+_patch_misplaced() {
+  local file hunk found header lands
+  while IFS=$'\t' read -r file hunk found header lands; do
+    case $found in
+      0) ;;
+      moved) echo "stale|$3: $file: hunk $hunk names \"$header\", but its old text is in \"$lands\"" ;;
+      empty) echo "bare|$3: $file: hunk $hunk has no $1 text, so that only its line number would place it" ;;
+      *) echo "twice|$3: $file: the $1 text of hunk $hunk is found $found times, not once" ;;
+    esac
+  done < <(_patch_read "$1" "$2")
+}
+
+# _patch_round_trip PATCH: on copies of the files that PATCH changes, plants
+# PATCH, takes it out again and compares the files with the tree's; prints
+# "KIND|STEP: what is wrong" for each step that fails.
+_patch_round_trip() {
+  local patch scratch files=() file root=$PWD
+  patch=$(realpath "$1")
+  scratch=$(mktemp -d)
+  mapfile -t files < <(patch_files "$1")
+  tar -cf - "${files[@]}" | tar -C "$scratch" -xf -
+  (
+    cd "$scratch" || exit
+    _patch_plant "$patch" || { echo "other|planting it: patch failed on copies of its files"; exit; }
+    _patch_misplaced new "$patch" "once planted, taking it out"
+    patch -p1 --reverse --forward --fuzz=0 --batch --quiet --no-backup-if-mismatch -i "$patch" \
+      >/dev/null 2>&1 || { echo "other|taking it out: patch failed to take it out"; exit; }
+    for file in "${files[@]}"; do
+      cmp -s "$file" "$root/$file" || echo "other|taking it out: $file is not given back as it was"
+    done
+  )
+  rm -rf "$scratch"
+}
+
+# _patch_plant PATCH: plants PATCH with no fuzz, printing nothing.
+_patch_plant() {
+  patch -p1 --forward --fuzz=0 --batch --quiet --no-backup-if-mismatch -i "$1" >/dev/null 2>&1
 }
 
 # patch_check PATCH: succeeds when PATCH applies with no fuzz, at any
-# offset, and each hunk's old text occurs exactly once in its file.
-# Otherwise prints, for each problem, "PATCH: FILE: what is wrong", then
-# the command that refreshes it, and returns 1. Changes no file.
+# offset, each hunk's old text occurring exactly once in its file, and can
+# be taken out again (each hunk's new text then occurring once) to give
+# back the files as they were. Otherwise prints, for each problem,
+# "PATCH: STEP: FILE: what is wrong", then what to do, and returns 1.
+# Changes no file.
 patch_check() {
-  local patch=$1 applies=yes output line file hunk found wrong=()
+  local patch=$1 output file line wrong=()
   if ! output=$(patch -p1 --forward --fuzz=0 --batch --dry-run -i "$patch" 2>&1); then
-    applies=no
     while IFS= read -r file; do
-      [[ -e $file ]] || wrong+=("$file: does not apply: there is no such file")
+      [[ -e $file ]] || wrong+=("gone|planting it: $file: there is no such file")
     done < <(patch_files "$patch")
-    while IFS= read -r line; do wrong+=("$line"); done < <(_patch_failures <<<"$output")
-    ((${#wrong[@]} > 0)) || wrong+=("does not apply: ${output%%$'\n'*}")
+    while IFS= read -r line; do wrong+=("${line%%|*}|planting it: ${line#*|}"); done \
+      < <(_patch_failures <<<"$output")
+    ((${#wrong[@]} > 0)) || wrong+=("other|planting it: ${output%%$'\n'*}")
   fi
-  while IFS=$'\t' read -r file hunk found; do
-    # Old text found nowhere is a hunk that does not apply, said once.
-    [[ $applies == no && $found == 0 ]] && continue
-    wrong+=("$file: the old text of hunk $hunk is found $found times, not once")
-  done < <(_patch_read old "$patch")
+  while IFS= read -r line; do wrong+=("$line"); done < <(_patch_misplaced old "$patch" "planting it")
+  if ((${#wrong[@]} == 0)); then
+    while IFS= read -r line; do wrong+=("$line"); done < <(_patch_round_trip "$patch")
+  fi
   ((${#wrong[@]} == 0)) || { _patch_report "$patch" "${wrong[@]}"; return 1; }
 }
 
 # patch_apply PATCH: plants PATCH when patch_check passes; otherwise prints
 # what patch_check prints, changes nothing and returns 1.
 patch_apply() {
-  patch_check "$1" || return 1
-  patch -p1 --forward --fuzz=0 --batch --quiet --no-backup-if-mismatch -i "$1" >/dev/null
+  patch_check "$1" && _patch_plant "$1"
 }
 
 # patch_revert PATCH: takes out PATCH, planted by patch_apply. Each hunk's
 # new text (its context and '+' lines) must occur exactly once in its file,
 # so that the patch comes out where it went in; otherwise prints why,
-# changes nothing and returns 1.
+# changes nothing and returns 1. patch_check has made sure of that before
+# planting.
 patch_revert() {
-  local patch=$1 file hunk found ambiguous=0
-  while IFS=$'\t' read -r file hunk found; do
-    echo "$patch: $file: the new text of hunk $hunk is found $found times, not once; it cannot be taken out"
-    ambiguous=$((ambiguous + 1))
-  done < <(_patch_read new "$patch")
-  ((ambiguous == 0)) || return 1
-  patch -p1 --reverse --forward --fuzz=0 --batch --quiet --no-backup-if-mismatch -i "$patch" >/dev/null
+  local line problems=0
+  while IFS= read -r line; do
+    printf '%s: %s\n' "$1" "${line#*|}"
+    problems=$((problems + 1))
+  done < <(_patch_misplaced new "$1" "taking it out")
+  ((problems == 0)) || return 1
+  patch -p1 --reverse --forward --fuzz=0 --batch --quiet --no-backup-if-mismatch -i "$1" >/dev/null
 }
