@@ -9,6 +9,7 @@
 #include <string>
 #include <system_error>
 
+#include "command_words.h"
 #include "entry_chain.h"
 
 namespace scrivet_prompt {
@@ -90,21 +91,32 @@ int loop(std::istream& input, std::ostream& out, std::ostream& err) {
   input.exceptions(std::ios::badbit);
   Entries entries;
   int number = 0;
-  for (std::string word; word != "quit";) {
+  for (std::string word;;) {
     errno = 0;
     if (!(input >> word)) break;
-    if (word == "insertEnd") {
-      insertEnd(entries.head, restOfLine(input), entries.head->number + 1);
-    } else if (word == "edit") {
-      if (readNumber(input, number)) edit(entries.head, number, restOfLine(input));
-    } else if (word == "insert") {
-      if (readNumber(input, number)) insert(entries.head, number, restOfLine(input));
-    } else if (word == "print") {
-      print(entries.head, out);
-      if (!out) return writeFailed(err);
+    const CommandWord* command = commandOf(word);
+    if (command == nullptr) continue;
+    switch (command->command) {
+      case Command::kInsertEnd:
+        insertEnd(entries.head, restOfLine(input), entries.head->number + 1);
+        break;
+      case Command::kEdit:
+        if (readNumber(input, number)) edit(entries.head, number, restOfLine(input));
+        break;
+      case Command::kInsert:
+        if (readNumber(input, number)) insert(entries.head, number, restOfLine(input));
+        break;
+      case Command::kDelete:
+        // It takes no argument, so it cannot name an entry: like any other
+        // word it changes nothing.
+        break;
+      case Command::kPrint:
+        print(entries.head, out);
+        if (!out) return writeFailed(err);
+        break;
+      case Command::kQuit:
+        return 0;
     }
-    // "delete" takes no argument, so it cannot name an entry: like any other
-    // word it changes nothing.
   }
   return 0;
 }

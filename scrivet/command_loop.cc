@@ -11,35 +11,11 @@
 #include <string_view>
 #include <system_error>
 
+#include "keywords.h"
 #include "linked_list.h"
 
 namespace scrivet {
 namespace {
-
-enum class Command { kPush, kInsert, kRemove, kEdit, kPrint, kFind, kQuit };
-
-struct Keyword {
-  // Matched at the very start of the line.
-  std::string_view word;
-  Command command;
-};
-
-// Each is matched at the very start of the line. No keyword starts another
-// ("insert " ends in a blank, where "insertEnd" goes on), so a line matches
-// one keyword at most, whatever the order they are tried in; a new keyword
-// must keep it so.
-constexpr Keyword kKeywords[] = {
-    {"insertEnd", Command::kPush}, {"insert ", Command::kInsert}, {"delete ", Command::kRemove},
-    {"edit ", Command::kEdit},     {"print", Command::kPrint},    {"search ", Command::kFind},
-    {"quit", Command::kQuit},
-};
-
-const Keyword* keywordOf(std::string_view line) {
-  for (const Keyword& keyword : kKeywords) {
-    if (line.substr(0, keyword.word.size()) == keyword.word) return &keyword;
-  }
-  return nullptr;
-}
 
 // White space as std::stoi skips it, but for the newline, which no line
 // holds.
@@ -113,10 +89,10 @@ bool execute(LinkedList& document, const Keyword& keyword, std::string_view line
              std::ostream& out) {
   const std::string_view rest = line.substr(keyword.word.size());
   switch (keyword.command) {
-    case Command::kPush:
+    case Command::kInsertEnd:
       document.push(std::string(quotedText(line)));
       break;
-    case Command::kFind:
+    case Command::kSearch:
       document.find(quotedText(line), out);
       break;
     case Command::kPrint:
@@ -125,7 +101,7 @@ bool execute(LinkedList& document, const Keyword& keyword, std::string_view line
     case Command::kInsert:
       if (const auto p = lineNumber(rest)) document.insert(*p, std::string(quotedText(rest)));
       break;
-    case Command::kRemove:
+    case Command::kDelete:
       if (const auto p = lineNumber(rest)) document.remove(*p);
       break;
     case Command::kEdit:

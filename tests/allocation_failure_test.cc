@@ -114,7 +114,7 @@ TEST(AllocationFailure, LineListStaysWholeAndUnchanged) {
   std::vector<model::Command> commands;
   for (const std::string_view line : model::splitLines(session)) {
     commands.push_back(model::parseLine(line));
-    if (commands.back().op == model::Op::kEnd) break;
+    if (commands.back().ends()) break;
   }
   FixedOutput nowhere(0);  // what print and find write is not of interest here
   std::ostream discard(&nowhere);

@@ -66,30 +66,49 @@ class Reader {
 
 }  // namespace
 
-std::string promptOutput(std::string_view input) {
+const PromptWord* promptCommandOf(std::string_view word) {
+  for (const PromptWord& command : kPromptWords) {
+    if (command.word == word) return &command;
+  }
+  return nullptr;
+}
+
+std::string promptOutput(std::string_view input, std::vector<std::string>* words) {
   std::string out = "Enter a User Command\n";
   std::vector<std::string> entries;  // entry k is entries[k - 1]
   Reader reader(input);
   std::string word;
-  while (word != "quit" && reader.word(word)) {
+  while (reader.word(word)) {
+    if (words != nullptr) words->push_back(word);
+    const PromptWord* command = promptCommandOf(word);
     int number = 0;
     const auto n = static_cast<long long>(entries.size());
-    if (word == "insertEnd") {
-      entries.push_back(reader.restOfLine());
-    } else if (word == "edit") {
-      if (reader.number(number)) {
-        std::string text = reader.restOfLine();
-        if (number >= 1 && number <= n) entries[number - 1] = text;
-      }
-    } else if (word == "insert") {
-      if (reader.number(number)) {
-        std::string text = reader.restOfLine();
-        if (number >= 1 && number <= n + 1) entries.insert(entries.begin() + (number - 1), text);
-      }
-    } else if (word == "print") {
-      out += "\n\n";
-      for (long long k = n; k >= 1; --k) out += std::to_string(k) + " " + entries[k - 1] + "\n\n";
-      out += "0 \n\n";
+    switch (command == nullptr ? PromptOp::kOther : command->op) {
+      case PromptOp::kInsertEnd:
+        entries.push_back(reader.restOfLine());
+        break;
+      case PromptOp::kEdit:
+        if (reader.number(number)) {
+          std::string text = reader.restOfLine();
+          if (number >= 1 && number <= n) entries[number - 1] = text;
+        }
+        break;
+      case PromptOp::kInsert:
+        if (reader.number(number)) {
+          std::string text = reader.restOfLine();
+          if (number >= 1 && number <= n + 1) entries.insert(entries.begin() + (number - 1), text);
+        }
+        break;
+      case PromptOp::kPrint:
+        out += "\n\n";
+        for (long long k = n; k >= 1; --k) out += std::to_string(k) + " " + entries[k - 1] + "\n\n";
+        out += "0 \n\n";
+        break;
+      case PromptOp::kQuit:
+        return out;
+      case PromptOp::kDelete:
+      case PromptOp::kOther:
+        break;
     }
   }
   return out;

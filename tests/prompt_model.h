@@ -9,13 +9,34 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "random_input.h"
 
 namespace model {
 
-// Everything scrivet-prompt writes for input.
-std::string promptOutput(std::string_view input);
+// The commands, each named after its word; kOther is any other word, which
+// does nothing.
+enum class PromptOp { kInsertEnd, kEdit, kInsert, kDelete, kPrint, kQuit, kOther };
+
+// The model's own spelling of scrivet-prompt's command words. It is kept
+// apart from the program's, so that the tests compare the two and a word
+// misspelt in either is seen.
+struct PromptWord {
+  std::string_view word;
+  PromptOp op;
+};
+inline constexpr PromptWord kPromptWords[] = {
+    {"insertEnd", PromptOp::kInsertEnd}, {"edit", PromptOp::kEdit},   {"insert", PromptOp::kInsert},
+    {"delete", PromptOp::kDelete},       {"print", PromptOp::kPrint}, {"quit", PromptOp::kQuit},
+};
+
+// The model's command word that word is; null for any other word.
+const PromptWord* promptCommandOf(std::string_view word);
+
+// Everything scrivet-prompt writes for input. With words, also every word
+// that it reads as a command, in order, arguments left out.
+std::string promptOutput(std::string_view input, std::vector<std::string>* words = nullptr);
 
 // A random scrivet-prompt session: command words and others separated by
 // every kind of white space, numbers good and bad, and texts of any bytes.

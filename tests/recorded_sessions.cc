@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <vector>
 
 namespace recorded {
 namespace {
@@ -18,23 +17,28 @@ std::string readFile(const fs::path& path) {
 
 }  // namespace
 
-std::string firstDisagreement(const std::string& program, const model::Output& write) {
-  std::vector<fs::path> inputs;
+std::vector<std::pair<std::string, std::string>> inputs(const std::string& program) {
+  std::vector<fs::path> paths;
   for (const auto& entry : fs::directory_iterator(fs::path(SESSIONS_DIR) / program)) {
-    if (entry.path().extension() == ".in") inputs.push_back(entry.path());
+    if (entry.path().extension() == ".in") paths.push_back(entry.path());
   }
-  std::sort(inputs.begin(), inputs.end());
-  if (inputs.size() < 20) return "only " + std::to_string(inputs.size()) + " sessions recorded";
-  for (const fs::path& input : inputs) {
-    fs::path output = input;
+  std::sort(paths.begin(), paths.end());
+  std::vector<std::pair<std::string, std::string>> sessions;
+  for (const fs::path& path : paths) sessions.emplace_back(path.string(), readFile(path));
+  return sessions;
+}
+
+std::string firstDisagreement(const std::string& program, const model::Output& write) {
+  const auto sessions = inputs(program);
+  if (sessions.size() < 20) return "only " + std::to_string(sessions.size()) + " sessions recorded";
+  for (const auto& [name, input] : sessions) {
+    fs::path output = name;
     output.replace_extension(".out");
     if (!fs::exists(output)) return output.string() + " is missing";
     const std::string difference =
-        model::firstDifferingLine(write(readFile(input)), readFile(output), "model", "recorded");
+        model::firstDifferingLine(write(input), readFile(output), "model", "recorded");
     if (!difference.empty()) {
-      std::string report = program;
-      report += "/" + input.filename().string() + ":\n";
-      return report + difference;
+      return program + "/" + fs::path(name).filename().string() + ":\n" + difference;
     }
   }
   return {};

@@ -7,10 +7,16 @@
 #define SCRIVET_TESTS_RECORDED_SESSIONS_H_
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "first_difference.h"
 
 namespace recorded {
+
+// Each of program's recorded sessions, in the order of their names: the
+// path of NAME.in and what it holds.
+std::vector<std::pair<std::string, std::string>> inputs(const std::string& program);
 
 // The first of program's recorded sessions whose output write does not
 // write, by name and first differing line; empty when it writes every one.

@@ -43,28 +43,38 @@ void writeLine(std::string& out, long long number, const std::string& text) {
 
 }  // namespace
 
+std::string_view keywordOf(Op op) {
+  for (const Keyword& keyword : kKeywords) {
+    if (keyword.op == op) return keyword.word;
+  }
+  return {};
+}
+
 Command parseLine(std::string_view line) {
   Command command;
-  const auto numbered = [&](Op op, std::size_t keyword) {
-    command.op = op;
-    const std::string_view rest = line.substr(keyword);
-    command.hasNumber = number(rest, command.number);
-    if (op != Op::kRemove) command.text = quoted(rest);
-  };
-  if (startsWith(line, "insertEnd")) {
-    command.op = Op::kPush;
-    command.text = quoted(line);
-  } else if (startsWith(line, "insert ")) {
-    numbered(Op::kInsert, 7);
-  } else if (startsWith(line, "delete ")) {
-    numbered(Op::kRemove, 7);
-  } else if (startsWith(line, "edit ")) {
-    numbered(Op::kEdit, 5);
-  } else if (startsWith(line, "print")) {
-    command.op = Op::kPrint;
-  } else if (startsWith(line, "search ")) {
-    command.op = Op::kFind;
-    command.text = quoted(line);
+  for (const Keyword& keyword : kKeywords) {
+    if (startsWith(line, keyword.word)) {
+      command.op = keyword.op;
+      break;
+    }
+  }
+  const std::string_view rest = line.substr(keywordOf(command.op).size());
+  switch (command.op) {
+    case Op::kInsertEnd:
+    case Op::kSearch:
+      command.text = quoted(line);
+      break;
+    case Op::kInsert:
+    case Op::kEdit:
+      command.text = quoted(rest);
+      [[fallthrough]];
+    case Op::kDelete:
+      command.hasNumber = number(rest, command.number);
+      break;
+    case Op::kPrint:
+    case Op::kQuit:
+    case Op::kNone:
+      break;
   }
   return command;
 }
@@ -83,7 +93,7 @@ void Document::apply(const Command& command, std::string& out) {
   const auto n = static_cast<long long>(text.size());
   const long long p = command.number;
   switch (command.op) {
-    case Op::kPush:
+    case Op::kInsertEnd:
       text.push_back(command.text);
       break;
     case Op::kInsert:
@@ -91,7 +101,7 @@ void Document::apply(const Command& command, std::string& out) {
         text.insert(text.begin() + (p < 1 ? 0 : p - 1), command.text);
       }
       break;
-    case Op::kRemove:
+    case Op::kDelete:
       if (command.hasNumber && p >= 1 && p <= n) text.erase(text.begin() + (p - 1));
       break;
     case Op::kEdit:
@@ -100,7 +110,7 @@ void Document::apply(const Command& command, std::string& out) {
     case Op::kPrint:
       for (long long i = 0; i < n; ++i) writeLine(out, i + 1, text[i]);
       break;
-    case Op::kFind: {
+    case Op::kSearch: {
       bool found = false;
       for (long long i = 0; i < n; ++i) {
         if (text[i].find(command.text) != std::string::npos) {
@@ -111,7 +121,8 @@ void Document::apply(const Command& command, std::string& out) {
       if (!found) out += "not found\n";
       break;
     }
-    case Op::kEnd:
+    case Op::kQuit:
+    case Op::kNone:
       break;
   }
 }
@@ -134,7 +145,7 @@ std::string scrivetOutput(std::string_view input, bool listAtEnd) {
   std::string out;
   for (const std::string_view line : splitLines(input)) {
     const Command command = parseLine(line);
-    if (command.op == Op::kEnd) break;
+    if (command.ends()) break;
     document.apply(command, out);
   }
   return listAtEnd ? out + listingAndSize(document.lines()) : out;
@@ -142,13 +153,13 @@ std::string scrivetOutput(std::string_view input, bool listAtEnd) {
 
 void applyTo(scrivet::LinkedList& list, const Command& command, std::ostream& out) {
   switch (command.op) {
-    case Op::kPush:
+    case Op::kInsertEnd:
       list.push(command.text);
       break;
     case Op::kInsert:
       if (command.hasNumber) list.insert(command.number, command.text);
       break;
-    case Op::kRemove:
+    case Op::kDelete:
       if (command.hasNumber) list.remove(command.number);
       break;
     case Op::kEdit:
@@ -157,10 +168,11 @@ void applyTo(scrivet::LinkedList& list, const Command& command, std::ostream& ou
     case Op::kPrint:
       list.print(out);
       break;
-    case Op::kFind:
+    case Op::kSearch:
       list.find(command.text, out);
       break;
-    case Op::kEnd:
+    case Op::kQuit:
+    case Op::kNone:
       break;
   }
 }
@@ -170,7 +182,7 @@ std::string linkedListOutput(std::string_view input) {
   std::ostringstream out;
   for (const std::string_view line : splitLines(input)) {
     const Command command = parseLine(line);
-    if (command.op == Op::kEnd) break;
+    if (command.ends()) break;
     applyTo(list, command, out);
     if (!list.invariantsHold()) return out.str() + "(the list's invariants do not hold)\n";
   }
@@ -240,7 +252,7 @@ std::string scrivetSession(Rng& rng, std::size_t maxLines, std::size_t startLine
                         "\"print\"", "insertend \"x\""});
     }
     const Command command = parseLine(line);
-    if (command.op != Op::kEnd) document.apply(command, ignored);
+    if (!command.ends()) document.apply(command, ignored);
     session += line;
     if (i + 1 < lines || rng.percent(80)) session += '\n';
   }

@@ -21,15 +21,36 @@ class LinkedList;
 
 namespace model {
 
-enum class Op { kPush, kInsert, kRemove, kEdit, kPrint, kFind, kEnd };
+// The commands, each named after its keyword; kNone is a line that starts
+// with none, which ends the session as kQuit does.
+enum class Op { kInsertEnd, kInsert, kDelete, kEdit, kPrint, kSearch, kQuit, kNone };
+
+// The model's own spelling of scrivet's keywords, as matched at the start of
+// a line. It is kept apart from the program's, so that the tests compare the
+// two and a keyword misspelt in either is seen.
+struct Keyword {
+  std::string_view word;
+  Op op;
+};
+inline constexpr Keyword kKeywords[] = {
+    {"insertEnd", Op::kInsertEnd}, {"insert ", Op::kInsert}, {"delete ", Op::kDelete},
+    {"edit ", Op::kEdit},          {"print", Op::kPrint},    {"search ", Op::kSearch},
+    {"quit", Op::kQuit},
+};
+
+// The model's keyword for op; empty for kNone.
+std::string_view keywordOf(Op op);
 
 // One input line of scrivet, taken apart. A line-number command whose number
 // cannot be read has hasNumber false and changes nothing.
 struct Command {
-  Op op = Op::kEnd;
+  Op op = Op::kNone;
   bool hasNumber = false;
   int number = 0;
   std::string text;
+
+  // Whether the session ends at this line, before it does anything.
+  bool ends() const { return op == Op::kQuit || op == Op::kNone; }
 };
 
 // Takes one input line (without its newline) apart.
@@ -42,7 +63,8 @@ std::vector<std::string_view> splitLines(std::string_view input);
 // The document as a vector of lines; line p is lines[p - 1].
 class Document {
  public:
-  // Carries out command (not kEnd), appending its output to out.
+  // Carries out command (one that does not end the session), appending its
+  // output to out.
   void apply(const Command& command, std::string& out);
   const std::vector<std::string>& lines() const { return text; }
 
