@@ -154,9 +154,11 @@ format:
 format-check:
 	@tools/format.sh --check
 
-# clang-tidy reads the tests' compile flags from build/default.
-## Run clang-tidy over every C++ source, a line per file (slow).
+# shellcheck first, over every shell script; then clang-tidy, which reads
+# the tests' compile flags from build/default.
+## Run shellcheck over every shell script, and clang-tidy over every C++ source (slow).
 lint:
+	@tools/shellcheck.sh
 	$(call build,default,tests)
 	@tools/lint.sh build/default
 

@@ -33,8 +33,9 @@ namespace scrivet {
 // item's place within one block; a position is a node's place in the chain.
 //
 // The index reads the chain only in consistentWith; its owner links and
-// unlinks nodes, and tells the index in the same operation, through insert,
-// append and remove.
+// unlinks nodes and tells the index: of an insert or a remove in the same
+// operation, through insert and remove; of nodes appended at the chain's
+// end when it chooses, through append, one node at a time.
 //
 // Invariants, between operations:
 //   - Reading the leaves left to right gives the sentinel, then lines 1 to

@@ -11,6 +11,7 @@ packages=(
   groff-base                 # the manual pages' test
   clang libclang-rt-dev      # make sanitize, make fuzz, make build-clang
   clang-format clang-tidy    # make format-check, make lint
+  shellcheck                 # make lint
   gcovr                      # make coverage
   dpkg-dev lintian           # make package (dpkg-shlibdeps), make package-check
   time                       # make bench, make stress
