@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Re-decides every speed trick on this machine. For each trick in the table
-# below, it builds the program without the trick, or, for one that was
-# taken out, with it put back: in a scratch copy of the tree, by the patch
+# Re-decides every speed trick on this machine. It prints first the machine,
+# the compiler and the commit. For each trick in the table below, it builds
+# the program without the trick, or, for one that was taken out, with it
+# put back: in a scratch copy of the tree, by the patch
 # bench/tricks/NAME.patch, planted as make fault-check plants a fault
 # (tools/patches.sh), or by a CMake option. It then races that build
 # against the tree's on the trick's workloads, BENCH_RUNS runs (default 7)
@@ -68,6 +69,7 @@ started=$SECONDS
 # binary TARGET: where a build folder holds TARGET.
 binary() { [[ $1 == scrivet ]] && echo scrivet/scrivet || echo "bench/$1"; }
 
+machine "$tree_build"
 echo "speed tricks: BENCH_SCALE=$scale, BENCH_RUNS=$runs; building each trick's other build"
 mkdir "$work/tree" "$work/bin"
 (cd "$source_dir" && tree_copy "$work/tree")
