@@ -116,8 +116,9 @@ measure() {
   fi
 }
 
+# The header's fields are as wide as the figures' columns below it.
 echo
-printf '%-16s %-40s %-16s %-16s %s\n' trick workload "with: min, med" "without: min, med" "ratio: min, med"
+printf '%-16s %-40s %18s %18s %15s\n' trick workload "with: min, med" "without: min, med" "ratio: min, med"
 for trick in "${tricks[@]}"; do
   read -r name change target measures <<<"$trick"
   tree=$tree_build/$(binary "$target") other=$work/bin/$name
@@ -129,7 +130,7 @@ for trick in "${tricks[@]}"; do
       read -r wmin wmed nmin nmed <<<"$tmin $tmed $omin $omed"
     fi
     awk -v t="$name" -v w="${described[$what]}" -v a="$wmin" -v b="$wmed" -v c="$nmin" -v d="$nmed" \
-      'BEGIN { printf "%-16s %-40s %7.3f, %7.3f %7.3f, %7.3f %5.2f, %5.2f\n", t, w, a, b, c, d, c / a, d / b }'
+      'BEGIN { printf "%-16s %-40s %8.3f, %8.3f %8.3f, %8.3f %7.2f, %6.2f\n", t, w, a, b, c, d, c / a, d / b }'
   done
 done
 echo
