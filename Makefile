@@ -209,6 +209,7 @@ package-check:
 ## Run the benchmarks; each target of docs/performance.md says met or NOT MET (slow).
 bench:
 	$(call build,bench)
+	@bash -c '. bench/lib.sh && machine build/bench'
 	@build/bench/bench/scrivet_list_bench
 	@build/bench/bench/scrivet_search_bench
 	@BENCH_SCALE=$(BENCH_SCALE) BENCH_RUNS=$(BENCH_RUNS) bench/programs.sh build/bench

@@ -1,11 +1,47 @@
 # shellcheck shell=bash
-# What bench/programs.sh and tools/bench-tricks.sh share: session files
-# written by scrivet_sessions (whose path the caller sets in $sessions),
-# whole programs timed on them, and races of two measurements in turns.
+# What make bench, bench/programs.sh and tools/bench-tricks.sh share: the
+# machine and the build the figures are taken on, session files written by
+# scrivet_sessions (whose path the caller sets in $sessions), whole
+# programs timed on them, and races of two measurements in turns.
 
 die() {
   echo "${0##*/}: $*" >&2
   exit 1
+}
+
+# machine BUILD: prints what the figures that follow are taken on, as the
+# Machines table of docs/performance.md records it: the CPU's model name,
+# its family and model, and "a virtual machine" when its flags say so (all
+# from /proc/cpuinfo, and said to be missing where it does not give them),
+# the cores this process may use and the memory; then the compiler that
+# made the build folder BUILD and the commit of the tree it was made from.
+machine() {
+  local cpu="CPU model name, family and model not given (no /proc/cpuinfo)" memory=""
+  local cache=$1/CMakeCache.txt compiler tree commit
+  if [[ -r /proc/cpuinfo ]]; then
+    cpu=$(awk '/^$/ { exit }
+      { key = $0; sub(/[ \t]*:.*/, "", key); value = $0; sub(/^[^:]*:[ \t]*/, "", value) }
+      key == "model name" { name = value }
+      key == "cpu family" { family = value }
+      key == "model" { model = value }
+      key == "flags" && (" " value " ") ~ / hypervisor / { virtual = 1 }
+      END {
+        printf "%s, ", name != "" ? name : "CPU model name not given"
+        printf "%s", family != "" && model != "" ? "CPU family " family ", model " model : "CPU family and model not given"
+        if (virtual) printf ", a virtual machine"
+      }' /proc/cpuinfo)
+  fi
+  [[ ! -r /proc/meminfo ]] || memory=$(awk '$1 == "MemTotal:" { printf "%d GiB of memory", $2 / 1048576 }' /proc/meminfo)
+  echo "machine: $cpu; $(nproc) cores, ${memory:-memory not given by /proc/meminfo}"
+  compiler=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$cache")
+  tree=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$cache")
+  if commit=$(git -C "$tree" rev-parse --short HEAD 2>/dev/null); then
+    commit="at commit $commit"
+    [[ -z $(git -C "$tree" status --porcelain) ]] || commit+=", with changes not committed"
+  else
+    commit="commit not known (no git checkout found at $tree)"
+  fi
+  echo "build: $1, by $("$compiler" --version | head -n 1), $commit"
 }
 
 # bench_setup [PROGRAM...]: checks the programs and what the timing needs,

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Re-decides every speed trick on this machine. For each trick in the table
-# below, it builds the program without the trick, or, for one that was
-# taken out, with it put back: in a scratch copy of the tree, by the patch
+# Re-decides every speed trick on this machine. It prints first the machine,
+# the compiler and the commit. For each trick in the table below, it builds
+# the program without the trick, or, for one that was taken out, with it
+# put back: in a scratch copy of the tree, by the patch
 # bench/tricks/NAME.patch, planted as make fault-check plants a fault
 # (tools/patches.sh), or by a CMake option. It then races that build
 # against the tree's on the trick's workloads, BENCH_RUNS runs (default 7)
 # in turns, and prints a line for each trick and workload: the minimum and
-# the median with the trick and without it, and their ratios, without over
-# with, so that above 1 the trick gains. It ends with its own elapsed time.
-# CONTRIBUTING.md says how a trick is decided on these figures.
+# the median with the trick and without it, each pair marked when noisy,
+# and their ratios, without over with, so that above 1 the trick gains.
+# Each trick's last line ends with what the rule below says of it on this
+# machine. It ends with the candidates to change and its own elapsed time.
+# CONTRIBUTING.md says how a trick is decided across machines.
 #
 # usage: tools/bench-tricks.sh BUILD [TRICK...]
 # BUILD is the tree's build of the bench preset; TRICKs, when given, are
@@ -50,6 +53,31 @@ declare -A described=(
   [figure:append]="10^6 appends / a bare chain's"
 )
 
+# The rule on this machine alone, by the ratios of the medians: a trick
+# gains when some workload is at $gain or more and none is below $cost,
+# costs when any is below $cost, and is neutral otherwise. A figure whose
+# minimum lies more than $noise% of its median below it is noisy.
+# CONTRIBUTING.md's "Speed tricks" states each in the words of the check
+# below, and the script stops before building anything when it does not.
+gain=1.10 cost=0.97 noise=20
+
+# verdict HAS RATIO...: what the rule says here of a trick whose workloads'
+# ratios of the medians are RATIO... and which the tree has or lacks (HAS
+# is "in tree" or "not in tree"): "gains", "costs" or "neutral", then HAS,
+# then "candidate to change" for one the tree has that costs or one it
+# lacks that gains, else "no change".
+verdict() {
+  awk -v gain="$gain" -v cost="$cost" -v has="$1" 'BEGIN {
+    for (i = 1; i < ARGC; i++) {
+      if (ARGV[i] + 0 < cost) costs = 1
+      if (ARGV[i] + 0 >= gain) gains = 1
+    }
+    v = costs ? "costs" : gains ? "gains" : "neutral"
+    change = has == "in tree" ? (v == "costs") : (v == "gains")
+    printf "%s (%s): %s\n", v, has, change ? "candidate to change" : "no change"
+  }' "${@:2}"
+}
+
 (($# >= 1)) || die "usage: tools/bench-tricks.sh BUILD [TRICK...]"
 tree_build=$(cd "$1" && pwd)
 if (($# > 1)); then
@@ -58,6 +86,10 @@ if (($# > 1)); then
   ((${#chosen[@]} == $# - 1)) || die "no such trick among: $(printf '%s ' "${tricks[@]%% *}")"
   tricks=("${chosen[@]}")
 fi
+rule=$(awk '/^## / { inside = ($0 == "## Speed tricks") } inside' "$source_dir/CONTRIBUTING.md")
+for stated in "below $cost" "at $gain or more" "more than $noise% below"; do
+  grep -qF -- "$stated" <<<"$rule" || die "CONTRIBUTING.md's \"Speed tricks\" does not say \"$stated\", as this script's rule has it"
+done
 sessions=$tree_build/bench/scrivet_sessions
 bench_setup "$tree_build"/{scrivet/scrivet,bench/scrivet_list_bench,bench/scrivet_search_bench}
 for tool in cmake patch tar; do
@@ -68,6 +100,7 @@ started=$SECONDS
 # binary TARGET: where a build folder holds TARGET.
 binary() { [[ $1 == scrivet ]] && echo scrivet/scrivet || echo "bench/$1"; }
 
+machine "$tree_build"
 echo "speed tricks: BENCH_SCALE=$scale, BENCH_RUNS=$runs; building each trick's other build"
 mkdir "$work/tree" "$work/bin"
 (cd "$source_dir" && tree_copy "$work/tree")
@@ -114,21 +147,42 @@ measure() {
   fi
 }
 
+# line TRICK WORKLOAD WITH MARK WITHOUT MARK RATIOS [VERDICT]: a line of
+# the table, its columns as wide as its header's, a MARK after each pair.
+line() { printf '%-16s %-40s %18s%1s %18s%1s %15s%s\n' "${@:1:7}" "${8:+  $8}"; }
 echo
-printf '%-16s %-40s %-16s %-16s %s\n' trick workload "with: min, med" "without: min, med" "ratio: min, med"
+line trick workload "with: min, med" "" "without: min, med" "" "ratio: min, med" "on this machine"
+candidates=() marked=0
 for trick in "${tricks[@]}"; do
   read -r name change target measures <<<"$trick"
-  tree=$tree_build/$(binary "$target") other=$work/bin/$name
-  for what in $measures; do
+  read -ra measures <<<"$measures"
+  tree=$tree_build/$(binary "$target") other=$work/bin/$name has="in tree" ratios=()
+  [[ ${change%%:*} != adds ]] || has="not in tree"
+  for ((i = 0; i < ${#measures[@]}; i++)); do
+    what=${measures[i]}
     read -r tmin tmed omin omed <<<"$(race "measure $what $tree" "measure $what $other")"
-    if [[ ${change%%:*} == adds ]]; then
-      read -r wmin wmed nmin nmed <<<"$omin $omed $tmin $tmed"
-    else
+    if [[ $has == "in tree" ]]; then
       read -r wmin wmed nmin nmed <<<"$tmin $tmed $omin $omed"
+    else
+      read -r wmin wmed nmin nmed <<<"$omin $omed $tmin $tmed"
     fi
-    awk -v t="$name" -v w="${described[$what]}" -v a="$wmin" -v b="$wmed" -v c="$nmin" -v d="$nmed" \
-      'BEGIN { printf "%-16s %-40s %7.3f, %7.3f %7.3f, %7.3f %5.2f, %5.2f\n", t, w, a, b, c, d, c / a, d / b }'
+    # The two pairs, each with its mark, "*" when noisy, and the ratios.
+    IFS='|' read -r with wmark without nmark ratio <<<"$(
+      awk -v a="$wmin" -v b="$wmed" -v c="$nmin" -v d="$nmed" -v noise="$noise" '
+        function pair(min, med) { return sprintf("%8.3f, %8.3f|%s", min, med, min < med * (1 - noise / 100) ? "*" : "") }
+        BEGIN { printf "%s|%s|%6.2f, %6.2f\n", pair(a, b), pair(c, d), c / a, d / b }')"
+    [[ -z $wmark$nmark ]] || marked=1
+    ratios+=("${ratio##* }")
+    said=""
+    if ((i + 1 == ${#measures[@]})); then
+      said=$(verdict "$has" "${ratios[@]}")
+      [[ $said != *candidate* ]] || candidates+=("$name")
+    fi
+    line "$name" "${described[$what]}" "$with" "$wmark" "$without" "$nmark" "$ratio" "$said"
   done
 done
 echo
+((marked == 0)) || echo "*: noisy, its minimum more than $noise% below its median; take the runs again, or record it marked"
+echo "On this machine alone, by the medians; CONTRIBUTING.md decides across machines."
+echo "Candidates to change: ${candidates[*]:-none}"
 echo "make bench-tricks took $(((SECONDS - started) / 60)) min $(((SECONDS - started) % 60)) s"
