@@ -185,9 +185,11 @@ uninstall:
 
 # The packages are the same bytes from every build of a commit (see
 # packaging/packaging.cmake); cpack runs under umask 022 because the modes
-# of the files and folders it stages go into them.
+# of the files and folders it stages go into them. The time they record is
+# read first, so that a clone git cannot read stops before any build.
 ## Make a .deb and a .tar.gz in build/release/packages/.
 package:
+	@packaging/source-date.sh >/dev/null
 	$(call build,release)
 	@rm -rf build/release/packages
 	@umask 022 && $(CMAKE) --build build/release --target package >build/release-package.log 2>&1 || { \
