@@ -200,6 +200,7 @@ package:
 package-check:
 	$(call need,lintian,lintian)
 	$(call need,dpkg-deb,dpkg)
+	@packaging/check-source-date.sh
 	@$(MAKE) package
 	@packaging/check-package.sh build/release/packages
 	@packaging/compare-rebuild.sh build/release/packages
