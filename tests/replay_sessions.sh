@@ -3,7 +3,8 @@
 # for its cross builds, on every session of each DIR, laid out as
 # tests/sessions is: each NAME.in of DIR/scrivet and DIR/scrivet-prompt on
 # standard input must write exactly NAME.out, nothing on standard error,
-# and end with status 0. A DIR without sessions for a program fails too.
+# and end with status 0. A DIR without sessions for a program fails too, and
+# a program that the emulator cannot run stops it before any session.
 # usage: replay_sessions.sh EMULATOR BUILD_DIR DIR...
 set -u
 emulator=$1 build=$2
@@ -15,8 +16,14 @@ command -v "$emulator" >/dev/null || {
   echo "$emulator was not found: install it first (Debian: sudo apt-get install qemu-user)" >&2
   exit 1
 }
+# Each program must start under the emulator before any session is replayed.
 for program in scrivet scrivet-prompt; do
-  [[ -x $build/$program/$program ]] || { echo "$build/$program/$program was not built" >&2; exit 1; }
+  binary=$build/$program/$program
+  [[ -x $binary ]] || { echo "$binary was not built" >&2; exit 1; }
+  if ! "$emulator" "$binary" </dev/null >/dev/null 2>"$work/err" || [[ -s $work/err ]]; then
+    echo "$emulator cannot run $binary: $(cat "$work/err")" >&2
+    exit 1
+  fi
 done
 
 count=0 counts=()
