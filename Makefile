@@ -8,6 +8,7 @@ JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 BENCH_SCALE ?= 1
 BENCH_RUNS  ?= 7
+CROSS_SESSIONS ?= 400
 
 # How long the long targets take is measured in CONTRIBUTING.md; `make
 # help` only calls them slow.
@@ -69,7 +70,8 @@ define need
 endef
 
 .PHONY: all help build run run-prompt test build-gcc build-clang sanitize coverage fault-check fuzz \
-        stress format format-check lint deps bench bench-tricks install uninstall package package-check clean
+        stress format format-check lint deps bench bench-tricks install uninstall package package-check \
+        cross-check clean
 
 all: build
 
@@ -187,9 +189,11 @@ uninstall:
 
 # The packages are the same bytes from every build of a commit (see
 # packaging/packaging.cmake); cpack runs under umask 022 because the modes
-# of the files and folders it stages go into them.
+# of the files and folders it stages go into them. The time they record is
+# read first, so that a clone git cannot read stops before any build.
 ## Make a .deb and a .tar.gz in build/release/packages/.
 package:
+	@packaging/source-date.sh >/dev/null
 	$(call build,release)
 	@rm -rf build/release/packages
 	@umask 022 && $(CMAKE) --build build/release --target package >build/release-package.log 2>&1 || { \
@@ -200,9 +204,27 @@ package:
 package-check:
 	$(call need,lintian,lintian)
 	$(call need,dpkg-deb,dpkg)
+	@packaging/check-source-date.sh
 	@$(MAKE) package
 	@packaging/check-package.sh build/release/packages
 	@packaging/compare-rebuild.sh build/release/packages
+
+# Both programs, built statically with Debian's cross compilers, each run
+# under qemu by name: an i686 program would otherwise run as it is on an
+# x86-64 host. The generated sessions, CROSS_SESSIONS of each program, are
+# written by the host's build from the models, with their expected output.
+## Build both programs for s390x and i686; replay every recorded and CROSS_SESSIONS generated session under qemu.
+cross-check:
+	$(call need,s390x-linux-gnu-g++,g++-s390x-linux-gnu)
+	$(call need,i686-linux-gnu-g++,g++-i686-linux-gnu)
+	$(call need,qemu-s390x,qemu-user)
+	$(call need,qemu-i386,qemu-user)
+	$(call build,default,,scrivet_session_writer)
+	$(call build,cross-s390x)
+	$(call build,cross-i686)
+	@build/default/tests/scrivet_session_writer $(CROSS_SESSIONS) build/cross-sessions
+	@tests/replay_sessions.sh qemu-s390x build/cross-s390x tests/sessions build/cross-sessions
+	@tests/replay_sessions.sh qemu-i386 build/cross-i686 tests/sessions build/cross-sessions
 
 # BENCH_SCALE multiplies the sizes of the whole programs' workloads, and
 # BENCH_RUNS sets the runs of their races (at least 7 to decide a trick).

@@ -1,19 +1,47 @@
 # shellcheck shell=bash
 # Shared by the test scripts: a scratch folder $work, removed on exit; fail,
-# which reports a failure and counts it in $failures; and finish, which ends
-# the script.
+# which reports a failure and counts it in $failures; check, which runs a
+# program and compares what it writes; and finish, which ends the script.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
+shown=0
+unshown=()
 
 fail() {
   echo "FAIL: $*"
   failures=$((failures + 1))
 }
 
-# finish SUMMARY: exits 1 after the count of failures when there was any,
-# else 0 after SUMMARY.
+# check NAME WANT_STATUS WANT_STDOUT_FILE WANT_STDERR -- COMMAND...
+# Runs COMMAND with the stdin already set up by the caller. The first few
+# outputs that differ are shown as diffs, even of bytes that are not text
+# (made visible by cat -v), the rest only named by finish.
+check() {
+  local name=$1 want_status=$2 want_out=$3 want_err=$4
+  shift 5
+  "$@" >"$work/out" 2>"$work/err"
+  local status=$?
+  [[ $status == "$want_status" ]] || fail "$name: exit status $status, expected $want_status"
+  if cmp -s "$work/out" "$want_out"; then
+    :
+  elif ((shown < 3)); then
+    fail "$name: stdout differs from $want_out (- expected, + written):"
+    diff -u --text "$want_out" "$work/out" | sed -n '3,12p' | cat -v
+    shown=$((shown + 1))
+  else
+    failures=$((failures + 1))
+    unshown+=("$name")
+  fi
+  [[ $(cat "$work/err") == "$want_err" ]] || fail "$name: stderr was '$(cat "$work/err")'"
+}
+
+# finish SUMMARY: exits 1 after the names of the outputs that check did not
+# show and the count of failures when there was any, else 0 after SUMMARY.
 finish() {
+  if ((${#unshown[@]} > 0)); then
+    echo "FAIL: the stdout of ${#unshown[@]} more differs too: ${unshown[*]}"
+  fi
   if ((failures > 0)); then
     echo "$failures failure(s)"
     exit 1

@@ -9,30 +9,6 @@ scrivet=$1 prompt=$2 sessions=$3
 # shellcheck source=tests/lib.sh
 source "$(dirname "$0")/lib.sh"
 
-# check NAME WANT_STATUS WANT_STDOUT_FILE WANT_STDERR -- COMMAND...
-# Runs COMMAND with the stdin already set up by the caller. The first few
-# outputs that differ are shown as diffs, the rest only named at the end.
-shown=0
-unshown=()
-check() {
-  local name=$1 want_status=$2 want_out=$3 want_err=$4
-  shift 5
-  "$@" >"$work/out" 2>"$work/err"
-  local status=$?
-  [[ $status == "$want_status" ]] || fail "$name: exit status $status, expected $want_status"
-  if cmp -s "$work/out" "$want_out"; then
-    :
-  elif ((shown < 3)); then
-    fail "$name: stdout differs from $want_out (- expected, + written):"
-    diff -u "$want_out" "$work/out" | sed -n '3,12p'
-    shown=$((shown + 1))
-  else
-    failures=$((failures + 1))
-    unshown+=("$name")
-  fi
-  [[ $(cat "$work/err") == "$want_err" ]] || fail "$name: stderr was '$(cat "$work/err")'"
-}
-
 count=0
 for program in scrivet scrivet-prompt; do
   binary=$scrivet
@@ -147,7 +123,4 @@ for program in scrivet scrivet-prompt; do
     fail "$program into a closed pipe, SIGPIPE ignored: status $status, stderr '$(cat "$work/err")'"
 done
 
-if ((${#unshown[@]} > 0)); then
-  echo "FAIL: the stdout of ${#unshown[@]} more differs too: ${unshown[*]}"
-fi
 finish "all $count sessions and failure cases passed"

@@ -15,6 +15,7 @@ packages=(
   gcovr                      # make coverage
   dpkg-dev lintian           # make package (dpkg-shlibdeps), make package-check
   time                       # make bench, make stress
+  g++-s390x-linux-gnu g++-i686-linux-gnu qemu-user  # make cross-check
 )
 
 installed() {
