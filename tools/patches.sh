@@ -205,8 +205,7 @@ _patch_round_trip() {
     cd "$scratch" || exit
     _patch_plant "$patch" || { echo "other|planting it: patch failed on copies of its files"; exit; }
     _patch_misplaced new "$patch" "once planted, taking it out"
-    patch -p1 --reverse --forward --fuzz=0 --batch --quiet --no-backup-if-mismatch -i "$patch" \
-      >/dev/null 2>&1 || { echo "other|taking it out: patch failed to take it out"; exit; }
+    _patch_unplant "$patch" 2>/dev/null || { echo "other|taking it out: patch failed to take it out"; exit; }
     for file in "${files[@]}"; do
       cmp -s "$file" "$root/$file" || echo "other|taking it out: $file is not given back as it was"
     done
@@ -214,9 +213,13 @@ _patch_round_trip() {
   rm -rf "$scratch"
 }
 
-# _patch_plant PATCH: plants PATCH with no fuzz, printing nothing.
+# _patch_plant PATCH, _patch_unplant PATCH: plant PATCH, or take it out,
+# with no fuzz, printing nothing on standard output.
 _patch_plant() {
   patch -p1 --forward --fuzz=0 --batch --quiet --no-backup-if-mismatch -i "$1" >/dev/null 2>&1
+}
+_patch_unplant() {
+  patch -p1 --reverse --forward --fuzz=0 --batch --quiet --no-backup-if-mismatch -i "$1" >/dev/null
 }
 
 # patch_check PATCH: succeeds when PATCH applies with no fuzz, at any
@@ -260,5 +263,5 @@ patch_revert() {
     problems=$((problems + 1))
   done < <(_patch_misplaced new "$1" "taking it out")
   ((problems == 0)) || return 1
-  patch -p1 --reverse --forward --fuzz=0 --batch --quiet --no-backup-if-mismatch -i "$1" >/dev/null
+  _patch_unplant "$1"
 }
