@@ -30,8 +30,9 @@ std::string uncoveredCommands(const Programs& programs, std::uint64_t sessions) 
   }
   for (const std::string_view word : programs.modelWords) {
     if (!among(programs.words, word)) {
-      problem(quoted(word) + " is a command word of the model but not of " + name,
-              "the command loop's table of words");
+      problem(quoted(word) + " is a command word of the model but not of " + name +
+                  ": the model's or the program's is misspelt",
+              "the model, " + programs.modelFiles + ", or the program's table of words");
     }
   }
 

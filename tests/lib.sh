@@ -57,18 +57,6 @@ need() {
     { echo "FAIL: $1 was not found: install it (Debian: sudo apt-get install $2)"; exit 1; }
 }
 
-# render_page PAGE: the manual page PAGE as plain text, with no overstriking
-# and no hyphenation, so that every word is whole.
-render_page() {
-  groff -man -Tascii -P-cbou -rHY=0 "$1" 2>/dev/null
-}
-
-# section NAME: the lines of a rendered page, read on standard input,
-# between the heading NAME and the next; headings start in column 1.
-section() {
-  awk -v name="$1" '/^[^ ]/ { on = ($0 == name); next } on'
-}
-
 # quotable_bytes FILE DOUBLINGS: writes to FILE the 254 byte values other
 # than newline and double quote, in order, repeated 2^DOUBLINGS times.
 quotable_bytes() {

@@ -26,7 +26,12 @@ if [[ -s $work/warnings ]]; then
   cat "$work/warnings"
 fi
 
-render_page "$page" >"$work/page.txt"
+# Plain text: no overstriking, and no hyphenation, so every word is whole.
+groff -man -Tascii -P-cbou -rHY=0 "$page" 2>/dev/null >"$work/page.txt"
+# Text between a section heading and the next; headings start in column 1.
+section() {
+  awk -v name="$1" '/^[^ ]/ { on = ($0 == name); next } on' "$work/page.txt"
+}
 
 grep -q '@[A-Za-z_]*@' "$page" && fail "a @VARIABLE@ was left unsubstituted"
 tail -n 1 "$work/page.txt" | grep -q "^Scrivet $version " ||
@@ -40,7 +45,7 @@ tail -n 1 "$work/page.txt" | grep -q "^Scrivet $version " ||
 trim_rendering() {
   sed -e 's/[[:blank:]]*$//' | sed -e ':a' -e '/^\n*$/{$d;N;ba' -e '}'
 }
-section EXAMPLES <"$work/page.txt" | awk -v indent='           ' -v blocks="$work/block" '
+section EXAMPLES | awk -v indent='           ' -v blocks="$work/block" '
   index($0, indent) == 1 {
     if (!on) { on = 1; file = sprintf("%s.%03d", blocks, ++n) }
     print substr($0, length(indent) + 1) > file
