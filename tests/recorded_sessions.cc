@@ -24,6 +24,7 @@ std::vector<std::pair<std::string, std::string>> inputs(const std::string& progr
   }
   std::sort(paths.begin(), paths.end());
   std::vector<std::pair<std::string, std::string>> sessions;
+  sessions.reserve(paths.size());
   for (const fs::path& path : paths) sessions.emplace_back(path.string(), readFile(path));
   return sessions;
 }
@@ -38,7 +39,9 @@ std::string firstDisagreement(const std::string& program, const model::Output& w
     const std::string difference =
         model::firstDifferingLine(write(input), readFile(output), "model", "recorded");
     if (!difference.empty()) {
-      return program + "/" + fs::path(name).filename().string() + ":\n" + difference;
+      std::string report = program;
+      report += "/" + fs::path(name).filename().string() + ":\n";
+      return report + difference;
     }
   }
   return {};
