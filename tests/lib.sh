@@ -50,13 +50,6 @@ finish() {
   exit 0
 }
 
-# need COMMAND PACKAGE: ends the test, failed, when COMMAND is missing,
-# naming the Debian package that has it.
-need() {
-  command -v "$1" >/dev/null ||
-    { echo "FAIL: $1 was not found: install it (Debian: sudo apt-get install $2)"; exit 1; }
-}
-
 # quotable_bytes FILE DOUBLINGS: writes to FILE the 254 byte values other
 # than newline and double quote, in order, repeated 2^DOUBLINGS times.
 quotable_bytes() {

@@ -13,9 +13,12 @@ path=
 for dir; do
   path=$(cd "$dir" && pwd):$path
 done
+if ! command -v groff >/dev/null; then
+  echo "FAIL: groff was not found: install it (Debian: sudo apt-get install groff-base)"
+  exit 1
+fi
 # shellcheck source=tests/lib.sh
 source "$(dirname "$0")/lib.sh"
-need groff groff-base
 
 # Any warning at all, or a failed run, fails the page.
 groff -man -ww -z "$page" 2>"$work/warnings"

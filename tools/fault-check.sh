@@ -45,43 +45,42 @@ cd "$scratch/tree"
 # changes, or that includes a file it changes, is compiled, not linked.
 cmake --preset bench -B build/tricks -DSCRIVET_WERROR=ON >"$scratch/configure.log" 2>&1 ||
   { cat "$scratch/configure.log" >&2; exit 1; }
-# "SOURCE<TAB>FOLDER<TAB>COMMAND" for each source file of the tree that the
-# build compiles, once.
-sources() {
-  awk -v tree="$PWD/" '
-    function value(line) { sub(/^  "[a-z]*": "/, "", line); sub(/",?$/, "", line); return line }
-    /^  "directory": / { folder = value($0) }
-    /^  "command": / { command = value($0); gsub(/\\"/, "\"", command); gsub(/\\\\/, "\\", command) }
-    /^  "file": / {
-      file = value($0)
-      if (index(file, tree) == 1 && index(file, tree "build/") != 1 && !(file in seen)) {
-        seen[file]
-        printf "%s\t%s\t%s\n", file, folder, command
-      }
-    }
-  ' build/tricks/compile_commands.json
-}
-declare -A includes
+# Each source file of the tree that the build compiles, once, with its
+# folder and command, and the files it includes.
+sources=()
+declare -A folders commands includes
 while IFS=$'\t' read -r file folder command; do
+  sources+=("$file") folders[$file]=$folder commands[$file]=$command
   (cd "$folder" && eval "$command -MM -MF $scratch/deps") || exit 1
   includes[$file]=$(tr -d '\\\n' <"$scratch/deps")
-done < <(sources)
+done < <(awk -v tree="$PWD/" '
+  function value(line) { sub(/^  "[a-z]*": "/, "", line); sub(/",?$/, "", line); return line }
+  /^  "directory": / { folder = value($0) }
+  /^  "command": / { command = value($0); gsub(/\\"/, "\"", command); gsub(/\\\\/, "\\", command) }
+  /^  "file": / {
+    file = value($0)
+    if (index(file, tree) == 1 && index(file, tree "build/") != 1 && !(file in seen)) {
+      seen[file]
+      printf "%s\t%s\t%s\n", file, folder, command
+    }
+  }' build/tricks/compile_commands.json)
 broken=0
 for trick in "${tricks[@]}"; do
   patch_apply "$trick"
+  mapfile -t patched < <(patch_files "$trick")
   compiled=0 failed=0
-  while IFS=$'\t' read -r file folder command; do
-    while IFS= read -r patched; do
-      [[ " ${includes[$file]} " == *" $PWD/$patched "* ]] || continue
+  for file in "${sources[@]}"; do
+    for changed in "${patched[@]}"; do
+      [[ " ${includes[$file]} " == *" $PWD/$changed "* ]] || continue
       compiled=$((compiled + 1))
-      if ! (cd "$folder" && eval "$command") >"$scratch/compile.log" 2>&1; then
+      if ! (cd "${folders[$file]}" && eval "${commands[$file]}") >"$scratch/compile.log" 2>&1; then
         echo "$trick: does not build: ${file#"$PWD/"}:"
         head -n 20 "$scratch/compile.log"
         failed=1
       fi
       break
-    done < <(patch_files "$trick")
-  done < <(sources)
+    done
+  done
   ((compiled > 0)) || { echo "$trick: changes no file that the build compiles, so it cannot be checked"; failed=1; }
   broken=$((broken + failed))
   patch_revert "$trick"
