@@ -92,7 +92,7 @@ for stated in "below $cost" "at $gain or more" "more than $noise% below"; do
 done
 sessions=$tree_build/bench/scrivet_sessions
 bench_setup "$tree_build"/{scrivet/scrivet,bench/scrivet_list_bench,bench/scrivet_search_bench}
-for tool in cmake patch tar; do
+for tool in cmake git tar; do
   command -v "$tool" >/dev/null || die "$tool was not found (Debian: sudo apt-get install $tool)"
 done
 started=$SECONDS

@@ -9,10 +9,14 @@
 #
 # Before planting any, checks every fault and every speed trick of
 # bench/tricks/ (which are never planted here) with tools/check-patches.sh:
-# each must plant and come out again exactly. Then compiles each speed
-# trick where make bench-tricks builds it, so that a trick that no longer
-# builds is found before the long work. A patch that fails either stops
-# the run before any fault is planted.
+# each must plant and come out again exactly. Then checks that each file
+# that a fault or a trick changes is compiled into a program (a source of
+# scrivet/ or scrivet-prompt/ that the build compiles, or a file that one
+# includes): a change to a test, a script or a document proves nothing
+# when the suite fails. Then compiles each speed trick where make
+# bench-tricks builds it, so that a trick that no longer builds is found
+# before the long work. A patch that fails any of these stops the run
+# before any fault is planted.
 #
 # A change that costs only speed, which no output can show, is not a
 # fault: make bench-tricks measures those.
@@ -23,7 +27,7 @@ cd "$(dirname "$0")/.."
 # shellcheck source=tools/patches.sh
 source tools/patches.sh
 
-for tool in cmake ctest patch tar; do
+for tool in cmake ctest git tar; do
   command -v "$tool" >/dev/null || {
     echo "$tool was not found: install it first (Debian: sudo apt-get install $tool)" >&2
     exit 1
@@ -64,15 +68,29 @@ done < <(awk -v tree="$PWD/" '
       printf "%s\t%s\t%s\n", file, folder, command
     }
   }' build/tricks/compile_commands.json)
+# Each file that a fault or a trick changes must be one of these.
+declare -A program_files
+for file in "${sources[@]}"; do
+  [[ $file == "$PWD"/scrivet/* || $file == "$PWD"/scrivet-prompt/* ]] || continue
+  for changed in ${includes[$file]}; do program_files[$changed]=1; done
+done
+outside=0
+for patch in "${faults[@]}" "${tricks[@]}"; do
+  while IFS= read -r changed; do
+    [[ -z ${program_files[$PWD/$changed]:-} ]] || continue
+    echo "$patch: $changed is compiled into neither program: a fault or a speed trick changes program code"
+    outside=$((outside + 1))
+  done < <(patch_files "$patch")
+done
+((outside == 0)) || { echo "$outside files that patches change are not program code; no fault was planted" >&2; exit 1; }
 broken=0
 for trick in "${tricks[@]}"; do
   patch_apply "$trick"
   mapfile -t patched < <(patch_files "$trick")
-  compiled=0 failed=0
+  failed=0
   for file in "${sources[@]}"; do
     for changed in "${patched[@]}"; do
       [[ " ${includes[$file]} " == *" $PWD/$changed "* ]] || continue
-      compiled=$((compiled + 1))
       if ! (cd "${folders[$file]}" && eval "${commands[$file]}") >"$scratch/compile.log" 2>&1; then
         echo "$trick: does not build: ${file#"$PWD/"}:"
         head -n 20 "$scratch/compile.log"
@@ -81,7 +99,6 @@ for trick in "${tricks[@]}"; do
       break
     done
   done
-  ((compiled > 0)) || { echo "$trick: changes no file that the build compiles, so it cannot be checked"; failed=1; }
   broken=$((broken + failed))
   patch_revert "$trick"
 done

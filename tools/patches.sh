@@ -1,157 +1,154 @@
 # shellcheck shell=bash
-# Checks, applies and takes out a patch kept in the tree (a fault of
+# Checks, plants and takes out a patch kept in the tree (a fault of
 # tests/faults/, a speed trick of bench/tricks/), in the tree of the current
-# folder, as `patch -p1` reads it. Sourced by the scripts that plant them.
+# folder. Sourced by the scripts that plant them.
 #
-# A patch is planted only where it was written: with no fuzz, and only when
-# each hunk's old text (its context and '-' lines, in order) occurs exactly
-# once in its file. Then an offset cannot make it land on a look-alike
-# line, and a line added or removed elsewhere in the file does not stop it.
-# It is taken out the same way, by its new text (context and '+' lines). A
-# hunk with no old or no new text (written with no context) could be placed
-# by its line number alone, and is refused.
+# git apply plants a patch and takes it out (-R): it never fuzzes, and it
+# refuses a corrupt hunk, naming its line. It runs here in no repository
+# (GIT_DIR names none), so that a tree inside a clone is patched as any
+# other, and with no one's git settings, so that none changes the code it
+# plants. On top of it, a patch is planted only where it was written:
+# - it changes files that exist, and each hunk has context, with lines on
+#   both sides of its change, so that no hunk is held to the top or the
+#   end of its file: a line added at the top or at the end of each file
+#   it patches must not stop it;
+# - each hunk's old text (its context and '-' lines, in order) occurs
+#   exactly once in its file, so that git apply's offset cannot land it
+#   on a look-alike; once planted, its new text (context and '+' lines)
+#   occurs exactly once too, so that it comes out where it went in, and
+#   taking it out gives back every file byte for byte;
+# - each hunk lies in the function that its @@ line names: the last line
+#   before the hunk that starts with a letter, '_' or '$', as git diff
+#   takes it, compared whole, or only its first 80 bytes where git diff
+#   cut it there.
 #
 #   patch_check PATCH   succeeds when PATCH can be planted and taken out
-#                       again, giving back every file it changes byte for
-#                       byte (tried on copies of those files); otherwise
-#                       prints one line per problem, naming the step that
-#                       fails, and then what to do about it
+#                       so; otherwise prints one line per problem, naming
+#                       the step that fails, then what to do about it
 #   patch_apply PATCH   patch_check, then plants it; on failure changes nothing
 #   patch_revert PATCH  takes a planted PATCH out again
 #   patch_files PATCH   prints the files PATCH changes, one a line
+#   patch_hunks SIDE PATCH [FOLDER]  prints, for each hunk, where its text
+#                       on SIDE (old or new) lies in the tree, or in the
+#                       copy of its files under FOLDER, as described below
 #   tree_copy DEST      copies the tree, without build/ and .git, into the
 #                       folder DEST, to plant patches in
-#
-# None of them leaves a backup or a reject file.
+#   patch_git ARG...    git, in no repository and with no one's settings
 
-# The line that names the function that the lines after it are in: as
-# diff -p and git diff take it, and name it, cut short, in a hunk's @@ line.
-# shellcheck disable=SC2016 # a dollar sign, not an expansion
-_patch_function_line='^[[:alpha:]$_]'
-
-# _patch_function FILE LINE: prints the line of FILE that names the
-# function LINE is in, the last such line before it; nothing when none does.
-_patch_function() {
-  awk -v at="$2" -v pattern="$_patch_function_line" 'FNR >= at { exit } $0 ~ pattern { f = $0 } END { print f }' "$1"
+patch_git() {
+  env -u GIT_WORK_TREE -u GIT_INDEX_FILE -u GIT_CONFIG_PARAMETERS -u GIT_CONFIG_COUNT \
+    GIT_DIR=/dev/null GIT_CONFIG_GLOBAL=/dev/null GIT_CONFIG_NOSYSTEM=1 git "$@"
 }
 
-# _patch_read SIDE PATCH: reads the unified diff PATCH. With SIDE files,
-# prints the path of each file it changes, less its first component. With
-# SIDE old (or new), prints "FILE<TAB>HUNK<TAB>COUNT" for each hunk whose
-# text on that side (context and '-' lines, or context and '+' lines)
-# does not occur exactly once, as consecutive lines, in FILE as it is now;
-# COUNT is "empty" for a hunk with no text on that side. With SIDE old, it
-# also prints "FILE<TAB>HUNK<TAB>moved<TAB>HEADER<TAB>FUNCTION" for a hunk
-# whose old text occurs once, but in another function (FUNCTION) than the
-# one that its @@ line names (HEADER). With SIDE headers, prints
-# "FILE<TAB>HUNK<TAB>HEADER" for each hunk.
-_patch_read() {
-  awk -v side="$1" -v pattern="$_patch_function_line" '
-    function load(path,   line) {
-      split("", text)
-      lineCount = 0
-      while ((getline line <path) > 0) text[++lineCount] = line
-      close(path)
-    }
-    # Sets foundAt to the line where the hunk occurs last.
-    function occurrences(   start, j, found) {
-      found = 0
-      for (start = 1; start + hunkSize - 1 <= lineCount; start++) {
-        for (j = 1; j <= hunkSize && text[start + j - 1] == hunk[j]; j++) {}
-        if (j > hunkSize) { found++; foundAt = start }
-      }
-      return found
-    }
-    function finishHunk(   found, lands) {
-      inHunk = 0
-      if (side == "files" || side == "headers") return
-      found = hunkSize == 0 ? "empty" : occurrences()
-      if (found != 1) {
-        printf "%s\t%d\t%s\n", file, hunkNumber, found
-      } else if (side == "old" && header != "") {
-        lands = enclosing(foundAt)
-        if (index(lands, header) != 1) printf "%s\t%d\tmoved\t%s\t%s\n", file, hunkNumber, header, lands
-      }
-    }
-    function enclosing(start,   i) {
-      for (i = start - 1; i >= 1; i--) if (text[i] ~ pattern) return text[i]
-      return ""
-    }
-    inHunk && /^\\/ { next }
-    inHunk {
-      kind = substr($0, 1, 1)
-      if (kind == "+") {
-        newLeft--
-      } else if (kind == "-") {
-        oldLeft--
-      } else {
-        oldLeft--
-        newLeft--
-      }
-      if (kind == " " || kind == "" || (kind == "-" && side == "old") || (kind == "+" && side == "new"))
-        hunk[++hunkSize] = substr($0, 2)
-      if (oldLeft <= 0 && newLeft <= 0) finishHunk()
-      next
-    }
-    /^--- / { oldName = $0; next }
-    /^\+\+\+ / {
-      name = $0
-      if (name ~ /^\+\+\+ \/dev\/null/) name = oldName
-      sub(/^(\+\+\+|---) /, "", name)
-      sub(/\t.*/, "", name)
-      sub(/^[^\/]*\//, "", name)
-      file = name
-      hunkNumber = 0
-      if (side == "files") print file
-      else if (side != "headers") load(file)
-      next
-    }
-    /^@@ / {
-      # @@ -START[,COUNT] +START[,COUNT] @@ [FUNCTION]: a missing COUNT is 1.
-      split($2, old, ",")
-      split($3, new, ",")
-      oldLeft = (2 in old) ? old[2] : 1
-      newLeft = (2 in new) ? new[2] : 1
-      hunkNumber++
-      hunkSize = 0
-      inHunk = 1
-      header = $0
-      if (!sub(/^@@ [^@]* @@ ?/, "", header)) header = ""
-      sub(/[ \t]+$/, "", header)
-      if (side == "headers") printf "%s\t%d\t%s\n", file, hunkNumber, header
-      if (oldLeft <= 0 && newLeft <= 0) finishHunk()
-    }
-  ' "$2"
+# patch_hunks SIDE PATCH [FOLDER]: prints, for each hunk, fields joined by the byte
+# 0x1f: its FILE, its number in that file, how many times its text on SIDE
+# (old or new) occurs in FILE as consecutive lines, "fits" when it occurs
+# once in the function that its @@ line names (else "moved"), what holds
+# it in place ("bare" for a hunk with no context, "top" for one that
+# starts at line 1, "end" for one with no context after its change, else
+# "free"), its header, the line that names the function its text is in,
+# where it occurs once, and the function that its change lies in, as the
+# patch shows it: the last line of its context before the change that
+# names a function, else its header (cut, as git diff cuts a header).
+patch_hunks() { LC_ALL=C awk -v side="$1" -v folder="${3:-.}" -f - "$2" <<'AWK'
+function load(path,   line) {
+  split("", text)
+  lineCount = 0
+  while ((getline line <path) > 0) text[++lineCount] = line
+  close(path)
+}
+# How many times the hunk's text occurs; foundAt, the line of the last.
+function occurrences(   start, j, found) {
+  found = 0
+  for (start = 1; start + size - 1 <= lineCount; start++) {
+    for (j = 1; j <= size && text[start + j - 1] == hunk[j]; j++) {}
+    if (j > size) { found++; foundAt = start }
+  }
+  return found
+}
+function enclosing(start,   i) {
+  for (i = start - 1; i >= 1; i--) if (text[i] ~ /^[[:alpha:]$_]/) return text[i]
+  return ""
+}
+# The line as git diff heads a hunk with it: its first 80 bytes, less
+# the blanks that end them.
+function cut(line) {
+  line = substr(line, 1, 80)
+  sub(/[[:space:]]+$/, "", line)
+  return line
+}
+function finish(   found, lands, holds) {
+  inHunk = 0
+  found = occurrences()
+  lands = found == 1 ? enclosing(foundAt) : ""
+  holds = leading + trailing == 0 ? "bare" : oldStart <= 1 ? "top" : trailing == 0 ? "end" : "free"
+  printf "%s\037%d\037%d\037%s\037%s\037%s\037%s\037%s\n", file, number, found,
+    found == 1 && header == cut(lands) ? "fits" : "moved", holds, header, lands, cut(change)
+}
+inHunk && /^\\/ { next }
+inHunk {
+  kind = substr($0, 1, 1)
+  if (kind == "+" || kind == "-") {
+    changed = 1
+    trailing = 0
+  } else if (changed) {
+    trailing++
+  } else {
+    leading++
+    if (substr($0, 2) ~ /^[[:alpha:]$_]/) change = substr($0, 2)
+  }
+  if (kind != "+") oldLeft--
+  if (kind != "-") newLeft--
+  if (kind == " " || kind == "" || (kind == "-" && side == "old") || (kind == "+" && side == "new"))
+    hunk[++size] = substr($0, 2)
+  if (oldLeft <= 0 && newLeft <= 0) finish()
+  next
+}
+/^\+\+\+ / {
+  file = $0
+  if (file ~ /^\+\+\+ \/dev\/null/) file = oldName
+  sub(/^(\+\+\+|---) [^\/]*\//, "", file)
+  sub(/\t.*/, "", file)
+  number = 0
+  load(folder "/" file)
+  next
+}
+/^--- / { oldName = $0; next }
+/^@@ / {
+  # @@ -START[,COUNT] +START[,COUNT] @@ [HEADER]: a missing COUNT is 1.
+  split(substr($2, 2), old, ",")
+  split($3, new, ",")
+  oldStart = old[1]
+  oldLeft = (2 in old) ? old[2] : 1
+  newLeft = (2 in new) ? new[2] : 1
+  header = $0
+  if (!sub(/^@@ [^@]* @@ ?/, "", header)) header = ""
+  number++
+  size = leading = trailing = changed = 0
+  change = header
+  inHunk = 1
+}
+AWK
 }
 
-# patch_files PATCH: prints the files PATCH changes, one a line.
+# _patch_changes PATCH: prints "FILE<TAB>HOW" for each file that PATCH
+# touches, HOW being "changes", or "creates", "deletes" or "renames" for
+# one that does more than change a file that exists.
+_patch_changes() {
+  patch_git apply --numstat --summary "$1" | LC_ALL=C awk -F '\t' '
+    NF == 3 { file[++count] = $3; how[$3] = $3 ~ / => / ? "renames" : "changes" }
+    $0 ~ /^ (create|delete) mode / { split($0, word, " "); how[word[4]] = word[1] "s" }
+    END { for (i = 1; i <= count; i++) printf "%s\t%s\n", file[i], how[file[i]] }'
+}
+
 patch_files() {
-  _patch_read files "$1"
+  _patch_changes "$1" | cut -f 1
 }
 
 # tree_copy DEST: copies the tree of the current folder, without build/ and
 # .git, into the folder DEST.
 tree_copy() {
   tar --exclude=./build --exclude=./.git -cf - . | tar -C "$1" -xf -
-}
-
-# _patch_failures: reads what patch wrote on its standard input and prints
-# "KIND|FILE: what is wrong" for each hunk that it could not apply, KIND
-# being stale (a refresh may mend it) or applied (the file has it already).
-_patch_failures() {
-  local line file='' hunk at
-  while IFS= read -r line; do
-    case $line in
-      "checking file "* | "patching file "*) file=${line#* file } ;;
-      "Hunk #"*" FAILED at "*)
-        hunk=${line#Hunk #}
-        at=${line##* at }
-        echo "stale|$file: hunk ${hunk%% *} does not apply (at line ${at%.})"
-        ;;
-      "Reversed (or previously applied) patch detected!"*)
-        echo "applied|$file: does not apply: the file has it already" ;;
-    esac
-  done
 }
 
 # _patch_report PATCH KIND|PROBLEM...: prints "PATCH: PROBLEM" for each
@@ -166,102 +163,149 @@ _patch_report() {
   for kind in $kinds; do
     case $kind in
       stale) echo "  refresh it: tools/refresh-patch.sh $name" ;;
-      gone) echo "  by hand: make the change again where that code is now, write it with git diff >$patch, then undo it" ;;
+      crlf) printf '  by hand: sed -i %s %s (.gitattributes keeps *.patch at LF from then on)\n' "'s/\\r\$//'" "$patch" ;;
+      existing) echo "  by hand: a fault or a speed trick changes code that exists: make the change in" \
+        "files the build compiles, write it with git diff >$patch, then undo it" ;;
       applied) echo "  by hand: the tree holds the change already; take it out of the code, or remove $patch" ;;
-      twice) echo "  by hand: widen that hunk's context (more lines around the change) until the text named occurs once" ;;
-      bare) echo "  write it again with context: make the change, git diff >$patch (3 lines of context by default), undo it" ;;
+      twice) echo "  by hand: widen that hunk's context (git diff -U5 >$patch, more lines around the change)" \
+        "until the text named occurs once" ;;
+      held) echo "  by hand: change code further from the top and the end of the file, so that each hunk" \
+        "has context on both sides of its change, and write it again with git diff >$patch" ;;
       *) echo "  by hand: make the change in a clean tree, write it again with git diff >$patch, then undo it" ;;
     esac
   done
 }
 
-# _patch_misplaced SIDE PATCH STEP: prints "KIND|STEP: FILE: what is
-# wrong" for each hunk of PATCH whose text on SIDE (old or new) does not
-# occur exactly once in its file, or, on the old side, occurs in another
-# function than its header names. A hunk found nowhere is left out: patch
-# itself says where it does not apply.
-_patch_misplaced() {
-  local file hunk found header lands
-  while IFS=$'\t' read -r file hunk found header lands; do
-    case $found in
-      0) ;;
-      moved) echo "stale|$3: $file: hunk $hunk names \"$header\", but its old text is in \"$lands\"" ;;
-      empty) echo "bare|$3: $file: hunk $hunk has no $1 text, so that only its line number would place it" ;;
-      *) echo "twice|$3: $file: the $1 text of hunk $hunk is found $found times, not once" ;;
-    esac
-  done < <(_patch_read "$1" "$2")
-}
-
-# _patch_round_trip PATCH: on copies of the files that PATCH changes, plants
-# PATCH, takes it out again and compares the files with the tree's; prints
-# "KIND|STEP: what is wrong" for each step that fails.
-_patch_round_trip() {
-  local patch scratch files=() file root=$PWD
+# _patch_problems PATCH: prints "KIND|STEP: what is wrong" for each
+# problem that stops PATCH from being planted and taken out in the tree of
+# the current folder, KIND naming what to do about it. Changes no file.
+_patch_problems() {
+  local patch scratch files=() file how output hunk found fits holds header lands where comment old
+  local missing=0
   patch=$(realpath "$1")
+  if grep -q $'\r' "$patch"; then
+    echo "crlf|reading it: it has CRLF line ends, where the files it patches have LF"
+    return
+  fi
+  if ! output=$(patch_git apply --numstat "$patch" 2>&1 >/dev/null) || [[ -n $output ]]; then
+    output=${output:-git apply read no hunk in it}
+    echo "other|reading it: ${output#error: }" | head -n 1
+    return
+  fi
+  output=$(_patch_changes "$patch")
+  while IFS=$'\t' read -r file how; do
+    files+=("$file")
+    if [[ $how != changes ]]; then
+      echo "existing|reading it: it $how $file, where a fault or a speed trick changes a file that exists"
+    elif [[ ! -f $file ]]; then
+      echo "other|planting it: $file: there is no such file"
+    else
+      continue
+    fi
+    missing=1
+  done <<<"$output"
+  ((missing == 0)) || return 0
+  old=$(patch_hunks old "$patch")
+  while IFS=$'\x1f' read -r file hunk found fits holds header lands _; do
+    [[ $holds != bare ]] && continue
+    echo "held|reading it: $file: hunk $hunk has no context, so that only its line number would place it"
+    missing=1
+  done <<<"$old"
+  ((missing == 0)) || return 0
+
+  if ! output=$(patch_git apply --check --whitespace=nowarn "$patch" 2>&1); then
+    if patch_git apply --check -R --whitespace=nowarn "$patch" 2>/dev/null; then
+      echo "applied|planting it: it does not apply: the tree holds it already"
+    elif grep -q '^error: patch failed: ' <<<"$output"; then
+      sed -n 's/^error: patch failed: \(.*\):\([0-9]*\)$/stale|planting it: \1: its hunk at line \2 does not apply/p' \
+        <<<"$output"
+    else
+      echo "other|planting it: $(head -n 1 <<<"$output")"
+    fi
+    return
+  fi
+  while IFS=$'\x1f' read -r file hunk found fits holds header lands _; do
+    if ((found != 1)); then
+      echo "twice|planting it: $file: the old text of hunk $hunk is found $found times, not once"
+    elif [[ $fits != fits ]]; then
+      echo "stale|planting it: $file: hunk $hunk names \"$header\", but its old text is in \"$lands\""
+    fi
+  done <<<"$old"
+
+  # Planted in copies of its files and taken out again; then tried on
+  # copies with a line added at the top, and at the end, of each.
   scratch=$(mktemp -d)
-  mapfile -t files < <(patch_files "$1")
-  tar -cf - "${files[@]}" | tar -C "$scratch" -xf -
-  (
-    cd "$scratch" || exit
-    _patch_plant "$patch" || { echo "other|planting it: patch failed on copies of its files"; exit; }
-    _patch_misplaced new "$patch" "once planted, taking it out"
-    _patch_unplant "$patch" 2>/dev/null || { echo "other|taking it out: patch failed to take it out"; exit; }
+  mkdir "$scratch/top" "$scratch/end"
+  cp --parents "${files[@]}" "$scratch"
+  for file in "${files[@]}"; do
+    case $file in
+      *.cc | *.h) comment='// A comment line that no patch may depend on.' ;;
+      *) comment='# A comment line that no patch may depend on.' ;;
+    esac
+    mkdir -p "$scratch/top/$(dirname "$file")" "$scratch/end/$(dirname "$file")"
+    printf '%s\n' "$comment" | cat - "$file" >"$scratch/top/$file"
+    printf '%s\n' "$comment" | cat "$file" - >"$scratch/end/$file"
+  done
+  if ! output=$(patch_git -C "$scratch" apply --whitespace=nowarn "$patch" 2>&1); then
+    echo "other|planting it: in copies of its files: $(head -n 1 <<<"$output")"
+    rm -rf "$scratch"
+    return
+  fi
+  while IFS=$'\x1f' read -r file hunk found fits holds header lands _; do
+    ((found == 1)) ||
+      echo "twice|once planted, taking it out: $file: the new text of hunk $hunk is found $found times, not once"
+  done < <(patch_hunks new "$patch" "$scratch")
+  if ! output=$(patch_git -C "$scratch" apply -R --whitespace=nowarn "$patch" 2>&1); then
+    echo "other|taking it out: $(head -n 1 <<<"$output")"
+  else
     for file in "${files[@]}"; do
-      cmp -s "$file" "$root/$file" || echo "other|taking it out: $file is not given back as it was"
+      cmp -s "$file" "$scratch/$file" || echo "other|taking it out: $file is not given back as it was"
     done
-  )
+  fi
+  for where in top end; do
+    output=$(patch_git -C "$scratch/$where" apply --check --whitespace=nowarn "$patch" 2>&1) && continue
+    while IFS=$'\x1f' read -r file hunk found fits holds header lands _; do
+      case $where:$holds in
+        top:top) echo "held|with a line added at the top of $file: hunk $hunk starts at line 1, where git apply holds it" ;;
+        end:end) echo "held|with a line added at the end of $file: hunk $hunk has no context after its change," \
+          "so git apply holds it to the last line" ;;
+      esac
+    done <<<"$old" | grep . || echo "other|with a line added at the $where of each file it patches: $(head -n 1 <<<"$output")"
+  done
   rm -rf "$scratch"
 }
 
-# _patch_plant PATCH, _patch_unplant PATCH: plant PATCH, or take it out,
-# with no fuzz, printing nothing on standard output.
-_patch_plant() {
-  patch -p1 --forward --fuzz=0 --batch --quiet --no-backup-if-mismatch -i "$1" >/dev/null 2>&1
-}
-_patch_unplant() {
-  patch -p1 --reverse --forward --fuzz=0 --batch --quiet --no-backup-if-mismatch -i "$1" >/dev/null
-}
-
-# patch_check PATCH: succeeds when PATCH applies with no fuzz, at any
-# offset, each hunk's old text occurring exactly once in its file, and can
-# be taken out again (each hunk's new text then occurring once) to give
-# back the files as they were. Otherwise prints, for each problem,
-# "PATCH: STEP: FILE: what is wrong", then what to do, and returns 1.
-# Changes no file.
+# patch_check PATCH: succeeds when PATCH can be planted in the tree of the
+# current folder and taken out again as described at the top. Otherwise
+# prints, for each problem, "PATCH: STEP: FILE: what is wrong", then what
+# to do, and returns 1. Changes no file.
 patch_check() {
-  local patch=$1 output file line wrong=()
-  if ! output=$(patch -p1 --forward --fuzz=0 --batch --dry-run -i "$patch" 2>&1); then
-    while IFS= read -r file; do
-      [[ -e $file ]] || wrong+=("gone|planting it: $file: there is no such file")
-    done < <(patch_files "$patch")
-    while IFS= read -r line; do wrong+=("${line%%|*}|planting it: ${line#*|}"); done \
-      < <(_patch_failures <<<"$output")
-    ((${#wrong[@]} > 0)) || wrong+=("other|planting it: ${output%%$'\n'*}")
+  local wrong=()
+  # The last line says that the check ran to its end: a command that
+  # fails within it stops it, and the check with it, under set -e.
+  mapfile -t wrong < <(set -e; _patch_problems "$1"; echo "end|")
+  if [[ ${wrong[*]: -1} == "end|" ]]; then
+    unset 'wrong[-1]'
+  else
+    wrong+=("other|checking it: the check itself failed, at the command named above")
   fi
-  while IFS= read -r line; do wrong+=("$line"); done < <(_patch_misplaced old "$patch" "planting it")
-  if ((${#wrong[@]} == 0)); then
-    while IFS= read -r line; do wrong+=("$line"); done < <(_patch_round_trip "$patch")
-  fi
-  ((${#wrong[@]} == 0)) || { _patch_report "$patch" "${wrong[@]}"; return 1; }
+  ((${#wrong[@]} == 0)) || { _patch_report "$1" "${wrong[@]}"; return 1; }
 }
 
 # patch_apply PATCH: plants PATCH when patch_check passes; otherwise prints
 # what patch_check prints, changes nothing and returns 1.
 patch_apply() {
-  patch_check "$1" && _patch_plant "$1"
+  patch_check "$1" && patch_git apply --whitespace=nowarn "$1"
 }
 
-# patch_revert PATCH: takes out PATCH, planted by patch_apply. Each hunk's
-# new text (its context and '+' lines) must occur exactly once in its file,
-# so that the patch comes out where it went in; otherwise prints why,
-# changes nothing and returns 1. patch_check has made sure of that before
-# planting.
+# patch_revert PATCH: takes out PATCH, planted by patch_apply: each hunk's
+# new text must occur exactly once in its file, so that the patch comes out
+# where it went in; otherwise prints why, changes nothing and returns 1.
 patch_revert() {
-  local line problems=0
-  while IFS= read -r line; do
-    printf '%s: %s\n' "$1" "${line#*|}"
-    problems=$((problems + 1))
-  done < <(_patch_misplaced new "$1" "taking it out")
-  ((problems == 0)) || return 1
-  _patch_unplant "$1"
+  local wrong=() file hunk found rest
+  while IFS=$'\x1f' read -r file hunk found rest; do
+    ((found == 1)) || wrong+=("twice|taking it out: $file: the new text of hunk $hunk is found $found times, not once")
+  done < <(patch_hunks new "$1")
+  ((${#wrong[@]} == 0)) || { _patch_report "$1" "${wrong[@]}"; return 1; }
+  patch_git apply -R --whitespace=nowarn "$1"
 }

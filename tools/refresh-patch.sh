@@ -1,15 +1,26 @@
 #!/usr/bin/env bash
 # Writes anew a patch kept in the tree, a fault (tests/faults/NAME.patch) or
-# a speed trick (bench/tricks/NAME.patch), after the code it patches has
-# changed: applies it, allowing fuzz, to a scratch copy of the tree, says
-# where patch placed each hunk (its line, fuzz and offset), shows the hunks
-# that result, with the function each lands in, and once they are
-# confirmed writes them as the patch, with 3 lines of context, after
-# checking them as tools/patches.sh does. A hunk that lands in another
-# function than the one its header names is shown as such, and --yes then
-# refuses to write the patch. Changes no file but the patch. --yes writes
-# without asking; without it and without a terminal to ask on, nothing is
-# written.
+# a speed trick (bench/tricks/NAME.patch), that the code it patches has
+# made stale: one that tools/patches.sh refuses with "refresh it".
+#
+# It merges the patch onto the tree as it is now, uncommitted edits
+# included, with git apply --3way: in a scratch copy of the tree, made a
+# repository whose index holds the current files and which borrows the
+# clone's objects, among them the blobs that the patch's index lines name.
+# git apply places a hunk exactly where its text is, or merges it from
+# those blobs; it never fuzzes. When the merge is clean it shows the old
+# patch against the new, written with git diff, and the function each hunk
+# now lies in, checks the new one as tools/patches.sh does, and once it is
+# confirmed writes it. When the merge conflicts, it shows the conflict and
+# writes nothing. A patch with no index line, or whose blobs this clone
+# does not hold (a tree without its history), is taken only where it
+# applies exactly. A hunk that names another function than the old patch
+# named is written only when confirmed: --yes then writes nothing.
+#
+# The patch it writes names in its index lines the blobs of the files as
+# they are now, which the clone holds once they are committed. Changes no
+# file but the patch. --yes writes without asking; without it and without
+# a terminal to ask on, nothing is written.
 #
 # usage: tools/refresh-patch.sh NAME|PATH [--yes]
 set -euo pipefail
@@ -47,77 +58,94 @@ else
     *) echo "$target names both ${candidates[*]}: give the path of one" >&2; exit 1 ;;
   esac
 fi
+by_hand="by hand: make the change again where that code is now, write it with git diff >$patch, then undo it"
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-mkdir "$scratch/tree"
-tree_copy "$scratch/tree"
-patch_file=$(realpath "$patch")
-if ! applied=$(cd "$scratch/tree" && patch -p1 --verbose --forward --fuzz=3 --batch --no-backup-if-mismatch \
-  -i "$patch_file" 2>&1); then
-  echo "$patch does not apply to the tree, even with fuzz:"
-  { _patch_failures <<<"$applied" | cut -d '|' -f 2-; grep "^can't find file" <<<"$applied" || true; } |
-    sed 's/^/  /'
-  while IFS= read -r file; do
-    if [[ -f $scratch/tree/$file.rej ]]; then
-      echo "the hunks of $file that were rejected:"
-      cat "$scratch/tree/$file.rej"
-    fi
-  done < <(patch_files "$patch")
-  echo "by hand: make the change again where that code is now, write it with git diff >$patch, then undo it"
+# Only what a merge can mend is refreshed: a patch that does not apply, or
+# a hunk in another function than its header names.
+if report=$(patch_check "$patch"); then
+  echo "$patch can be planted and taken out as it is: nothing to refresh"
+  exit 0
+fi
+if ! grep -q '^  refresh it: ' <<<"$report"; then
+  printf '%s\n' "$report"
+  echo "a refresh cannot mend that, so $patch was not written" >&2
   exit 1
 fi
-# Where patch placed each hunk, and whether that is in the function that
-# the hunk's header names: the last line before the hunk, in the patched
-# file, that names a function, as diff -p and git diff take it.
-declare -A headers
-while IFS=$'\t' read -r file hunk header; do headers[$file:$hunk]=$header; done < <(_patch_read headers "$patch")
-echo "where patch placed the hunks of $patch:"
-placed='^Hunk #([0-9]+) succeeded at ([0-9]+)( with fuzz ([0-9]+))?( \(offset (-?[0-9]+) lines?\))?\.$'
-moved=()
-while IFS= read -r line; do
-  if [[ $line == "patching file "* ]]; then
-    file=${line#patching file }
-    echo "  $file:"
-  elif [[ $line =~ $placed ]]; then
-    hunk=${BASH_REMATCH[1]}
-    echo "    hunk $hunk at line ${BASH_REMATCH[2]}, fuzz ${BASH_REMATCH[4]:-0}, offset ${BASH_REMATCH[6]:-0}"
-    header=${headers[$file:$hunk]} lands=$(_patch_function "$scratch/tree/$file" "${BASH_REMATCH[2]}")
-    if [[ -z $header && -n $lands ]]; then
-      moved+=("$file: hunk $hunk names no function, and lands in \"$lands\"")
-    elif [[ $lands != "$header"* ]]; then
-      moved+=("$file: hunk $hunk names \"$header\", but lands in \"${lands:-no function}\"")
-    fi
-  fi
-done <<<"$applied"
+mapfile -t files < <(patch_files "$patch")
 
-# The patched files against the tree, in the layout of the kept patches,
-# each hunk headed by the function it is in.
-new=$scratch/new.patch
-while IFS= read -r file; do
-  diff -uNp --label "a/$file" --label "b/$file" "$file" "$scratch/tree/$file" >>"$new" || [[ $? == 1 ]]
-done < <(patch_files "$patch")
-
-# The hunks alone, without the lines git diff adds and the function names.
-hunks() { sed -e '/^diff --git /d' -e '/^index /d' -e 's/^\(@@ [^@]* @@\).*/\1/' "$1"; }
-if cmp -s <(hunks "$new") <(hunks "$patch"); then
-  echo "$patch is already as the tree would have it: nothing to write"
-  patch_check "$patch"
-  exit
+# git in the scratch repository, with no one's settings, and every file
+# diffed and merged as text with git's own function lines.
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+tree=$scratch/tree
+mkdir "$tree"
+tree_copy "$tree"
+scratch_git() {
+  env -u GIT_DIR -u GIT_WORK_TREE -u GIT_INDEX_FILE -u GIT_CONFIG_PARAMETERS -u GIT_CONFIG_COUNT \
+    GIT_CONFIG_GLOBAL=/dev/null GIT_CONFIG_NOSYSTEM=1 GIT_CEILING_DIRECTORIES="$scratch" git -C "$tree" "$@"
+}
+scratch_git init -q
+echo '* diff -text' >"$tree/.git/info/attributes"
+if [[ $(git rev-parse --show-toplevel 2>/dev/null) == "$root" ]]; then
+  realpath "$(git rev-parse --git-common-dir)/objects" >"$tree/.git/objects/info/alternates"
+  clone="this clone"
+else
+  clone="$root, which is no git clone,"
 fi
-echo "$patch, taken again from the tree:"
-cat "$new"
+scratch_git add -- "${files[@]}"
+base=$(scratch_git write-tree)
+
+if ! merged=$(scratch_git apply --3way --whitespace=nowarn "$root/$patch" 2>&1); then
+  if grep -q 'with conflicts' <<<"$merged"; then
+    echo "$patch does not merge onto the tree: its change and the tree's meet. The conflicts" \
+      "(ours: the tree; theirs: the patch):"
+    for file in "${files[@]}"; do
+      awk -v file="$file" '/^<<<<<<< / { inside = 1; print file ", line " FNR ":" }
+        inside { print "  " $0 } /^>>>>>>> / { inside = 0 }' "$tree/$file"
+    done
+  elif grep -q 'lacks the necessary blob' <<<"$merged"; then
+    echo "$patch does not apply to the tree as it is, and cannot be merged: $clone does not hold" \
+      "the blobs that its index lines name (or it has none):"
+    grep '^error: ' <<<"$merged" | grep -v 'lacks the necessary blob' | sed 's/^/  /'
+  else
+    echo "$patch cannot be merged onto the tree:"
+    echo "  ${merged//$'\n'/$'\n'  }"
+  fi
+  echo "$by_hand" >&2
+  exit 1
+fi
+new=$scratch/new.patch
+scratch_git diff "$base" -- "${files[@]}" >"$new"
+
+if cmp -s "$new" "$patch"; then
+  printf '%s\n' "$report"
+  echo "$patch is already as the tree would have it, so a refresh cannot mend that" >&2
+  exit 1
+fi
+echo "$patch, the old against the new:"
+diff -u --label "$patch, old" --label "$patch, new" "$patch" "$new" || true
+# The function each hunk's change lies in; one that the old patch named
+# for none of its file's changes has moved, or its function was renamed.
+declare -A named
+while IFS=$'\x1f' read -r file _ _ _ _ _ _ function; do named[$file:$function]=1; done < <(patch_hunks old "$patch")
+echo "the function that each change of the new patch lies in:"
+moved=()
+while IFS=$'\x1f' read -r file hunk _ _ _ _ _ function; do
+  echo "  $file, hunk $hunk: \"${function:-no function}\""
+  [[ -n ${named[$file:$function]:-} ]] || moved+=("$file, hunk $hunk: \"${function:-no function}\"")
+done < <(patch_hunks old "$new")
+
 if ! report=$(patch_check "$new"); then
   printf '%s\n' "${report//"$new"/"$patch, refreshed"}"
   echo "$patch was not written" >&2
   exit 1
 fi
 if ((${#moved[@]} > 0)); then
-  echo "hunks that land in another function than their headers name:"
+  echo "changes in a function that the old patch named for none of its file's changes:"
   printf '  %s\n' "${moved[@]}"
   if [[ $yes == yes ]]; then
-    echo "so $patch was not written: check where those hunks belong, then run this again" \
-      "without --yes to confirm them, or make the change by hand" >&2
+    echo "so $patch was not written: check that those hunks belong there (a function renamed), then" \
+      "run this again without --yes to confirm them, or $by_hand" >&2
     exit 1
   fi
 fi
