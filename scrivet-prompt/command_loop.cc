@@ -23,7 +23,8 @@ class Entries {
   Entries(const Entries&) = delete;
   Entries& operator=(const Entries&) = delete;
 
-  // The newest entry; the start entry while there is no other.
+  // The entry with the highest number; the start entry while there is no
+  // other.
   Node* head;
 };
 

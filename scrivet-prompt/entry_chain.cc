@@ -13,15 +13,15 @@ void insert(Node*& head, int number, std::string text) {
   // Made before any entry is renumbered, so that running out of memory
   // changes nothing.
   Node* entry = new Node{std::move(text), number, nullptr, nullptr};
-  Node* newer = nullptr;  // the entry just above the insertion point
-  Node* older = head;     // becomes the new entry's prev
-  while (older->number >= number) {
-    ++older->number;
-    newer = older;
-    older = older->prev;
+  Node* above = nullptr;  // the entry just above the insertion point
+  Node* below = head;     // becomes the new entry's prev
+  while (below->number >= number) {
+    ++below->number;
+    above = below;
+    below = below->prev;
   }
-  entry->prev = older;
-  (newer == nullptr ? head : newer->prev) = entry;
+  entry->prev = below;
+  (above == nullptr ? head : above->prev) = entry;
 }
 
 void edit(Node* head, int number, std::string text) {
@@ -40,9 +40,9 @@ void print(const Node* head, std::ostream& out) {
 
 void release(Node*& head) {
   while (head != nullptr) {
-    Node* older = head->prev;
+    Node* below = head->prev;
     delete head;
-    head = older;
+    head = below;
   }
 }
 

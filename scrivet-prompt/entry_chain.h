@@ -6,8 +6,10 @@
 
 namespace scrivet_prompt {
 
-// One entry of the chain. The chain runs from the newest entry (the head)
-// through prev to ever older ones and ends at the start entry, numbered 0.
+// One entry of the chain. The chain runs from the entry with the highest
+// number (the head) through prev to ever lower numbers and ends at the
+// start entry, numbered 0. The entry added last is not the head when an
+// insert added it below the highest number.
 // Numbers fall by exactly one along prev, so the entry numbered n is
 // head->number - n steps from the head.
 struct Node {
@@ -16,14 +18,14 @@ struct Node {
   // 1 for the first entry appended, 2 for the second...; 0 for the start
   // entry.
   int number = 0;
-  // The next older entry; null for the start entry.
+  // The entry numbered one lower; null for the start entry.
   Node* prev = nullptr;
   // A forward link that nothing uses; it stays null.
   Node* next = nullptr;
 };
 
-// Makes a new entry holding text and number, older than nothing: it becomes
-// the head.
+// Makes a new entry holding text and number (one above the head's, as the
+// caller gives it) and makes it the head.
 void insertEnd(Node*& head, std::string text, int number);
 
 // Adds an entry numbered number holding text, and numbers every entry from

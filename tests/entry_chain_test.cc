@@ -55,7 +55,7 @@ TEST(EntryChain, EditReplacesOnlyANumberedEntry) {
   EXPECT_EQ("2: 1: A 0:", chain.entries());
 }
 
-TEST(EntryChain, PrintListsNewestFirstWithEmptyLines) {
+TEST(EntryChain, PrintListsHighestNumberFirstWithEmptyLines) {
   Chain chain;
   std::ostringstream empty;
   print(chain.head, empty);

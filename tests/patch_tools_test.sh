@@ -136,7 +136,7 @@ fresh
 printf '%s\n' '// a new file' >"$work/new.cc"
 (cd "$tree" && git diff --no-index -- /dev/null "$work/new.cc" | sed "s|$work/new.cc|/scrivet/new.cc|g" >$probe)
 refuses "file created" tools/check-patches.sh -- \
-  "$probe: reading it: it creates scrivet/new.cc" "a fault or a speed trick changes code that exists"
+  "$probe: reading it: it creates scrivet/new.cc" "a fault or a speed trick changes program code that exists"
 
 fresh
 written scrivet/command_loop.cc '3s/cerrno/cerrno>  \/\/ errno</'

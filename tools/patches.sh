@@ -131,18 +131,19 @@ inHunk {
 AWK
 }
 
-# _patch_changes PATCH: prints "FILE<TAB>HOW" for each file that PATCH
-# touches, HOW being "changes", or "creates", "deletes" or "renames" for
-# one that does more than change a file that exists.
+# _patch_changes: reads what git apply --numstat --summary prints of a
+# patch, and prints "FILE<TAB>HOW" for each file that it touches, HOW being
+# "changes", or "creates", "deletes" or "renames" for one that does more
+# than change a file that exists.
 _patch_changes() {
-  patch_git apply --numstat --summary "$1" | LC_ALL=C awk -F '\t' '
+  LC_ALL=C awk -F '\t' '
     NF == 3 { file[++count] = $3; how[$3] = $3 ~ / => / ? "renames" : "changes" }
     $0 ~ /^ (create|delete) mode / { split($0, word, " "); how[word[4]] = word[1] "s" }
     END { for (i = 1; i <= count; i++) printf "%s\t%s\n", file[i], how[file[i]] }'
 }
 
 patch_files() {
-  _patch_changes "$1" | cut -f 1
+  patch_git apply --numstat --summary "$1" | _patch_changes | cut -f 1
 }
 
 # tree_copy DEST: copies the tree of the current folder, without build/ and
@@ -152,10 +153,14 @@ tree_copy() {
 }
 
 # _patch_report PATCH KIND|PROBLEM...: prints "PATCH: PROBLEM" for each
-# problem, then, once for each KIND, what to do about it.
+# problem, then, once for each KIND, what to do about it. The change is
+# written anew with git diff of the files it changes alone, so that other
+# edits, and the patch itself, stay out of it.
 _patch_report() {
-  local patch=$1 item kind kinds=' ' name=${1##*/}
+  local patch=$1 item kind kinds=' ' name=${1##*/} files write
   name=${name%.patch}
+  files=$(patch_files "$patch" 2>/dev/null | paste -sd ' ' -)
+  write="write it with git diff -- ${files:-FILE...} >$patch"
   for item in "${@:2}"; do
     printf '%s: %s\n' "$patch" "${item#*|}"
     [[ $kinds == *" ${item%%|*} "* ]] || kinds+="${item%%|*} "
@@ -164,14 +169,14 @@ _patch_report() {
     case $kind in
       stale) echo "  refresh it: tools/refresh-patch.sh $name" ;;
       crlf) printf '  by hand: sed -i %s %s (.gitattributes keeps *.patch at LF from then on)\n' "'s/\\r\$//'" "$patch" ;;
-      existing) echo "  by hand: a fault or a speed trick changes code that exists: make the change in" \
-        "files the build compiles, write it with git diff >$patch, then undo it" ;;
+      existing) echo "  by hand: a fault or a speed trick changes program code that exists: make the change" \
+        "there, $write, then undo it" ;;
       applied) echo "  by hand: the tree holds the change already; take it out of the code, or remove $patch" ;;
-      twice) echo "  by hand: widen that hunk's context (git diff -U5 >$patch, more lines around the change)" \
-        "until the text named occurs once" ;;
+      twice) echo "  by hand: widen that hunk's context until the text named occurs once: make the change" \
+        "again, ${write/git diff/git diff -U6}, then undo it" ;;
       held) echo "  by hand: change code further from the top and the end of the file, so that each hunk" \
-        "has context on both sides of its change, and write it again with git diff >$patch" ;;
-      *) echo "  by hand: make the change in a clean tree, write it again with git diff >$patch, then undo it" ;;
+        "has context on both sides of its change; $write, then undo it" ;;
+      *) echo "  by hand: make the change again where that code is now, $write, then undo it" ;;
     esac
   done
 }
@@ -180,19 +185,21 @@ _patch_report() {
 # problem that stops PATCH from being planted and taken out in the tree of
 # the current folder, KIND naming what to do about it. Changes no file.
 _patch_problems() {
-  local patch scratch files=() file how output hunk found fits holds header lands where comment old
+  local patch scratch files=() file how output hunk found fits holds header lands comment old
   local missing=0
   patch=$(realpath "$1")
   if grep -q $'\r' "$patch"; then
     echo "crlf|reading it: it has CRLF line ends, where the files it patches have LF"
     return
   fi
-  if ! output=$(patch_git apply --numstat "$patch" 2>&1 >/dev/null) || [[ -n $output ]]; then
+  if ! output=$(patch_git apply --numstat --summary "$patch" 2>&1) || [[ -z $output ]] ||
+    grep -Eq '^(error|fatal|warning): ' <<<"$output"; then
+    output=$(grep -E '^(error|fatal|warning): ' <<<"$output" | head -n 1)
     output=${output:-git apply read no hunk in it}
-    echo "other|reading it: ${output#error: }" | head -n 1
+    echo "other|reading it: ${output#*: }"
     return
   fi
-  output=$(_patch_changes "$patch")
+  output=$(_patch_changes <<<"$output")
   while IFS=$'\t' read -r file how; do
     files+=("$file")
     if [[ $how != changes ]]; then
@@ -233,18 +240,17 @@ _patch_problems() {
   done <<<"$old"
 
   # Planted in copies of its files and taken out again; then tried on
-  # copies with a line added at the top, and at the end, of each.
+  # copies with a line added at the top and at the end of each.
   scratch=$(mktemp -d)
-  mkdir "$scratch/top" "$scratch/end"
   cp --parents "${files[@]}" "$scratch"
+  mkdir "$scratch/shifted"
   for file in "${files[@]}"; do
     case $file in
       *.cc | *.h) comment='// A comment line that no patch may depend on.' ;;
       *) comment='# A comment line that no patch may depend on.' ;;
     esac
-    mkdir -p "$scratch/top/$(dirname "$file")" "$scratch/end/$(dirname "$file")"
-    printf '%s\n' "$comment" | cat - "$file" >"$scratch/top/$file"
-    printf '%s\n' "$comment" | cat "$file" - >"$scratch/end/$file"
+    [[ $file != */* ]] || mkdir -p "$scratch/shifted/${file%/*}"
+    { printf '%s\n' "$comment"; cat "$file"; printf '%s\n' "$comment"; } >"$scratch/shifted/$file"
   done
   if ! output=$(patch_git -C "$scratch" apply --whitespace=nowarn "$patch" 2>&1); then
     echo "other|planting it: in copies of its files: $(head -n 1 <<<"$output")"
@@ -262,16 +268,16 @@ _patch_problems() {
       cmp -s "$file" "$scratch/$file" || echo "other|taking it out: $file is not given back as it was"
     done
   fi
-  for where in top end; do
-    output=$(patch_git -C "$scratch/$where" apply --check --whitespace=nowarn "$patch" 2>&1) && continue
+  if ! output=$(patch_git -C "$scratch/shifted" apply --check --whitespace=nowarn "$patch" 2>&1); then
     while IFS=$'\x1f' read -r file hunk found fits holds header lands _; do
-      case $where:$holds in
-        top:top) echo "held|with a line added at the top of $file: hunk $hunk starts at line 1, where git apply holds it" ;;
-        end:end) echo "held|with a line added at the end of $file: hunk $hunk has no context after its change," \
+      case $holds in
+        top) echo "held|with a line added at the top of $file: hunk $hunk starts at line 1, where git apply holds it" ;;
+        end) echo "held|with a line added at the end of $file: hunk $hunk has no context after its change," \
           "so git apply holds it to the last line" ;;
       esac
-    done <<<"$old" | grep . || echo "other|with a line added at the $where of each file it patches: $(head -n 1 <<<"$output")"
-  done
+    done <<<"$old" | grep . ||
+      echo "other|with a line added at the top and at the end of each file it patches: $(head -n 1 <<<"$output")"
+  fi
   rm -rf "$scratch"
 }
 

@@ -58,7 +58,6 @@ else
     *) echo "$target names both ${candidates[*]}: give the path of one" >&2; exit 1 ;;
   esac
 fi
-by_hand="by hand: make the change again where that code is now, write it with git diff >$patch, then undo it"
 
 # Only what a merge can mend is refreshed: a patch that does not apply, or
 # a hunk in another function than its header names.
@@ -72,6 +71,8 @@ if ! grep -q '^  refresh it: ' <<<"$report"; then
   exit 1
 fi
 mapfile -t files < <(patch_files "$patch")
+by_hand="by hand: make the change again where that code is now, write it with git diff -- ${files[*]} >$patch,
+then undo it"
 
 # git in the scratch repository, with no one's settings, and every file
 # diffed and merged as text with git's own function lines.
