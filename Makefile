@@ -190,14 +190,15 @@ uninstall:
 # The packages are the same bytes from every build of a commit (see
 # packaging/packaging.cmake); cpack runs under umask 022 because the modes
 # of the files and folders it stages go into them. The time they record is
-# read first, so that a clone git cannot read stops before any build.
+# read first, so that a clone git cannot read stops before any build. A
+# package that fails leaves none behind.
 ## Make a .deb and a .tar.gz in build/release/packages/.
 package:
 	@packaging/source-date.sh >/dev/null
 	$(call build,release)
 	@rm -rf build/release/packages
 	@umask 022 && $(CMAKE) --build build/release --target package >build/release-package.log 2>&1 || { \
-	  cat build/release-package.log >&2; exit 1; }
+	  rm -rf build/release/packages; cat build/release-package.log >&2; exit 1; }
 	@$(SAY) "Packages:" build/release/packages/*.deb build/release/packages/*.tar.gz
 
 ## Make and check the packages, lintian too; a second build elsewhere must match byte for byte.

@@ -122,6 +122,13 @@ race() {
   echo "$(min_median "$1" "${as[@]}") $(min_median "$2" "${bs[@]}")"
 }
 
+# A figure whose minimum lies more than $noise% of its median below it is
+# noisy: the machine was busy during its race. noisy MIN MEDIAN prints "*"
+# for such a figure, and nothing for another; noisy_note says what it means.
+noise=20
+noisy() { awk -v a="$1" -v b="$2" -v n="$noise" 'BEGIN { if (a < b * (1 - n / 100)) printf "*" }'; }
+noisy_note() { echo "*: noisy, its minimum more than $noise% below its median; take the runs again, or record it marked"; }
+
 # min_median WHAT FIGURE...: the least and the middle FIGURE.
 min_median() {
   printf '%s\n' "${@:2}" | sort -g | awk '$1 !~ /^[0-9.e+-]+$/ { bad = 1 } { v[NR] = $1 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks, in a clone of this tree, the time that packaging/source-date.sh
-# finds in the other sources of the last commit: a tree that `git archive
+# Checks that a SOURCE_DATE_EPOCH beyond what the tarball can record is
+# refused. Then checks, in a clone of this tree, the time that
+# packaging/source-date.sh finds in the other sources of the last commit: a tree that `git archive
 # HEAD` made must give the clone's time, and a clone that git refuses to
 # read, one that another user owns, must stop `make package` before it
 # builds anything, with the two fixes. Both are made from the last commit,
@@ -9,6 +10,15 @@
 # usage: packaging/check-source-date.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The last time that the tarball's ustar entries can record is taken, and
+# a second later refused before any build.
+SOURCE_DATE_EPOCH=8589934591 packaging/source-date.sh >/dev/null ||
+  { echo "FAIL: SOURCE_DATE_EPOCH=8589934591, the last time that tar can record, is refused" >&2; exit 1; }
+if SOURCE_DATE_EPOCH=8589934592 packaging/source-date.sh >/dev/null 2>&1; then
+  echo "FAIL: SOURCE_DATE_EPOCH=8589934592, beyond what tar can record, is taken" >&2
+  exit 1
+fi
+echo "SOURCE_DATE_EPOCH is taken up to the last time that tar can record, and refused beyond"
 if [[ ! -e .git ]]; then
   echo "No .git here: the time of a git archive and the stop in a clone git cannot read are not checked"
   exit 0
@@ -38,7 +48,7 @@ if make -s -C "$clone" package >"$scratch/package.log" 2>&1; then
   echo "FAIL: make package went on in a clone that git refuses to read" >&2
   exit 1
 fi
-for fix in "git config --global --add safe.directory $clone" "set SOURCE_DATE_EPOCH"; do
+for fix in "git config --global --add safe.directory $(printf %q "$clone")" "set SOURCE_DATE_EPOCH"; do
   grep -qF "$fix" "$scratch/package.log" || {
     cat "$scratch/package.log" >&2
     echo "FAIL: make package in a clone that git refuses to read does not name the fix '$fix'" >&2

@@ -10,6 +10,7 @@
 # - the date of the newest entry of packaging/changelog.Debian.
 # usage: packaging/source-date.sh
 set -euo pipefail
+shopt -s extglob
 cd "$(dirname "$0")/.."
 top=$(pwd -P)
 
@@ -29,7 +30,7 @@ clone_time() {
   if [[ -n $path ]]; then
     echo "git refuses to read the clone at $path, which another user owns," \
       "so the packages cannot record its last commit's time. Either trust it:" >&2
-    echo "  git config --global --add safe.directory $path" >&2
+    printf '  git config --global --add safe.directory %q\n' "$path" >&2
     echo "or set SOURCE_DATE_EPOCH to that time (git log -1 --format=%ct, run by the clone's owner)." >&2
   else
     printf '%s\n' "$found" >&2
@@ -42,6 +43,13 @@ clone_time() {
 if [[ -n ${SOURCE_DATE_EPOCH:-} ]]; then
   [[ $SOURCE_DATE_EPOCH =~ ^[0-9]+$ ]] ||
     { echo "SOURCE_DATE_EPOCH is '$SOURCE_DATE_EPOCH', not a number of seconds" >&2; exit 1; }
+  # The tarball's entries are ustar, whose times are 11 octal digits.
+  digits=${SOURCE_DATE_EPOCH##+(0)}
+  if ((${#digits} > 10 || 10#0$digits > 8589934591)); then
+    echo "SOURCE_DATE_EPOCH is $SOURCE_DATE_EPOCH, later than 8589934591 (in the year 2242)," \
+      "the last time that the tarball can record" >&2
+    exit 1
+  fi
   echo "$SOURCE_DATE_EPOCH"
   exit 0
 elif [[ -e .git ]]; then

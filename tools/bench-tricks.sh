@@ -55,11 +55,11 @@ declare -A described=(
 
 # The rule on this machine alone, by the ratios of the medians: a trick
 # gains when some workload is at $gain or more and none is below $cost,
-# costs when any is below $cost, and is neutral otherwise. A figure whose
-# minimum lies more than $noise% of its median below it is noisy.
-# CONTRIBUTING.md's "Speed tricks" states each in the words of the check
-# below, and the script stops before building anything when it does not.
-gain=1.10 cost=0.97 noise=20
+# costs when any is below $cost, and is neutral otherwise. A noisy figure
+# is one that bench/lib.sh marks. CONTRIBUTING.md's "Speed tricks" states
+# each in the words of the check below, and the script stops before
+# building anything when it does not.
+gain=1.10 cost=0.97
 
 # verdict HAS RATIO...: what the rule says here of a trick whose workloads'
 # ratios of the medians are RATIO... and which the tree has or lacks (HAS
@@ -167,10 +167,9 @@ for trick in "${tricks[@]}"; do
       read -r wmin wmed nmin nmed <<<"$omin $omed $tmin $tmed"
     fi
     # The two pairs, each with its mark, "*" when noisy, and the ratios.
-    IFS='|' read -r with wmark without nmark ratio <<<"$(
-      awk -v a="$wmin" -v b="$wmed" -v c="$nmin" -v d="$nmed" -v noise="$noise" '
-        function pair(min, med) { return sprintf("%8.3f, %8.3f|%s", min, med, min < med * (1 - noise / 100) ? "*" : "") }
-        BEGIN { printf "%s|%s|%6.2f, %6.2f\n", pair(a, b), pair(c, d), c / a, d / b }')"
+    IFS='|' read -r with without ratio <<<"$(awk -v a="$wmin" -v b="$wmed" -v c="$nmin" -v d="$nmed" '
+      BEGIN { printf "%8.3f, %8.3f|%8.3f, %8.3f|%6.2f, %6.2f\n", a, b, c, d, c / a, d / b }')"
+    wmark=$(noisy "$wmin" "$wmed") nmark=$(noisy "$nmin" "$nmed")
     [[ -z $wmark$nmark ]] || marked=1
     ratios+=("${ratio##* }")
     said=""
@@ -182,7 +181,7 @@ for trick in "${tricks[@]}"; do
   done
 done
 echo
-((marked == 0)) || echo "*: noisy, its minimum more than $noise% below its median; take the runs again, or record it marked"
+((marked == 0)) || noisy_note
 echo "On this machine alone, by the medians; CONTRIBUTING.md decides across machines."
 echo "Candidates to change: ${candidates[*]:-none}"
 echo "make bench-tricks took $(((SECONDS - started) / 60)) min $(((SECONDS - started) % 60)) s"
