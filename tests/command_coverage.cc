@@ -58,6 +58,24 @@ std::string uncoveredCommands(const Programs& programs, std::uint64_t sessions) 
   }
   if (!misread.empty()) problem(misread, "the model, " + programs.modelFiles);
 
+  if (programs.generateLong) {
+    std::map<std::string_view, int> inLong;
+    for (std::uint64_t seed = 1; seed <= 20; ++seed) {
+      Rng rng(seed);
+      for (const Reading& reading : programs.read(programs.generateLong(rng))) {
+        ++inLong[reading.program];
+      }
+    }
+    for (const std::string_view word : programs.words) {
+      if (inLong[word] < 100 && !among(programs.endingWords, word)) {
+        problem("the long generated sessions hold " + std::to_string(inLong[word]) + " commands " +
+                    quoted(word) + ", not the 100 or more wanted: it is drawn among the kinds" +
+                    " of line that end a session",
+                "the model's session generator, " + programs.modelFiles);
+      }
+    }
+  }
+
   std::map<std::string_view, int> recorded;
   for (const auto& [path, input] : recorded::inputs(name)) {
     for (const Reading& reading : programs.read(input)) ++recorded[reading.program];

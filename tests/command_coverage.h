@@ -34,15 +34,21 @@ struct Programs {
   std::function<std::string(Rng&)> generate;  // a random session
   // Each command that input makes the program read, in order.
   std::function<std::vector<Reading>(std::string_view input)> read;
+  // A long random session, which draws only the kinds of line that do not
+  // end a session; none where the generator has no such sessions.
+  std::function<std::string(Rng&)> generateLong;
+  // The words that end a session, which a long session leaves out.
+  std::vector<std::string_view> endingWords;
 };
 
 // One line for each way in which a command word of the program does not
 // reach its tests, over the sessions generated from the seeds 1 to
 // sessions and the recorded ones: a word of the program that the model
 // lacks, or of the model that the program lacks; a word that starts fewer
-// than 100 generated commands; a command that the model reads as another
-// word than the program does; a word that no recorded session uses. Empty
-// when there is none.
+// than 100 generated commands, or, of those that do not end a session,
+// fewer than 100 commands of the long sessions from the seeds 1 to 20; a
+// command that the model reads as another word than the program does; a
+// word that no recorded session uses. Empty when there is none.
 std::string uncoveredCommands(const Programs& programs, std::uint64_t sessions);
 
 }  // namespace model

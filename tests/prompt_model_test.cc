@@ -46,7 +46,8 @@ std::vector<model::Reading> readings(std::string_view input) {
 // model's too, is generated often and read by the model as scrivet-prompt
 // reads it, and is used by a recorded session.
 TEST(PromptModel, EveryCommandWordIsModelledGeneratedAndRecorded) {
-  model::Programs programs{"scrivet-prompt", {}, {}, "tests/prompt_model.*", generated, readings};
+  model::Programs programs{"scrivet-prompt", {},       {}, "tests/prompt_model.*",
+                           generated,        readings, {}, {}};
   for (const auto& command : scrivet_prompt::kCommandWords) programs.words.push_back(command.word);
   for (const auto& command : model::kPromptWords) programs.modelWords.push_back(command.word);
   const std::string report = model::uncoveredCommands(programs, 10000);

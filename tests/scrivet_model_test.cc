@@ -111,8 +111,13 @@ std::vector<model::Reading> readings(std::string_view input) {
 // and read by the model as scrivet reads it, and is used by a recorded
 // session, so that the tests above compare scrivet with its model on it.
 TEST(ScrivetModel, EveryKeywordIsModelledGeneratedAndRecorded) {
-  model::Programs programs{"scrivet", {}, {}, "tests/scrivet_model.*", generated, readings};
-  for (const scrivet::Keyword& keyword : scrivet::kKeywords) programs.words.push_back(keyword.word);
+  const auto generatedLong = [](model::Rng& rng) { return model::scrivetSession(rng, 2000); };
+  model::Programs programs{"scrivet",     {}, {}, "tests/scrivet_model.*", generated, readings,
+                           generatedLong, {}};
+  for (const scrivet::Keyword& keyword : scrivet::kKeywords) {
+    programs.words.push_back(keyword.word);
+    if (keyword.command == scrivet::Command::kQuit) programs.endingWords.push_back(keyword.word);
+  }
   for (const model::Keyword& keyword : model::kKeywords)
     programs.modelWords.push_back(keyword.word);
   const std::string report = model::uncoveredCommands(programs, kSessions);
