@@ -8,18 +8,13 @@
 # and on a tree that taking the fault out again does not restore.
 #
 # Before planting any, checks every fault and every speed trick of
-# bench/tricks/ (which are never planted here) with tools/check-patches.sh:
-# each must plant and come out again exactly. Then checks that each file
-# that a fault or a trick changes is compiled into a program (a source of
-# scrivet/ or scrivet-prompt/ that the build compiles, or a file that one
-# includes): a change to a test, a script or a document proves nothing
-# when the suite fails. Then compiles each speed trick where make
-# bench-tricks builds it, so that a trick that no longer builds is found
-# before the long work. A patch that fails any of these stops the run
-# before any fault is planted.
-#
-# A change that costs only speed, which no output can show, is not a
-# fault: make bench-tricks measures those.
+# bench/tricks/ (which are never planted here) with tools/check-patches.sh;
+# then that each file a patch changes is compiled into a program (a
+# change to a test or a document proves nothing); then compiles each speed
+# trick where make bench-tricks builds it. A patch that fails any of these
+# stops the run before any fault is planted. A change that costs only
+# speed, which no output can show, is not a fault: make bench-tricks
+# measures those.
 #
 # usage: tools/fault-check.sh
 set -euo pipefail
@@ -28,10 +23,8 @@ cd "$(dirname "$0")/.."
 source tools/patches.sh
 
 for tool in cmake ctest git tar; do
-  command -v "$tool" >/dev/null || {
-    echo "$tool was not found: install it first (Debian: sudo apt-get install $tool)" >&2
-    exit 1
-  }
+  command -v "$tool" >/dev/null ||
+    { echo "$tool was not found: install it first (Debian: sudo apt-get install $tool)" >&2; exit 1; }
 done
 tools/check-patches.sh || { echo "no fault was planted" >&2; exit 1; }
 shopt -s nullglob
@@ -68,16 +61,12 @@ done < <(awk -v tree="$PWD/" '
       printf "%s\t%s\t%s\n", file, folder, command
     }
   }' build/tricks/compile_commands.json)
-# Each file that a fault or a trick changes must be one of these.
-declare -A program_files
-for file in "${sources[@]}"; do
-  [[ $file == "$PWD"/scrivet/* || $file == "$PWD"/scrivet-prompt/* ]] || continue
-  for changed in ${includes[$file]}; do program_files[$changed]=1; done
-done
+# The program code: the programs' sources and the files they include.
+program=" $(for file in "${sources[@]}"; do [[ $file != "$PWD"/scrivet*/* ]] || printf "%s " "${includes[$file]}"; done)"
 outside=0
 for patch in "${faults[@]}" "${tricks[@]}"; do
   while IFS= read -r changed; do
-    [[ -z ${program_files[$PWD/$changed]:-} ]] || continue
+    [[ $program != *" $PWD/$changed "* ]] || continue
     echo "$patch: $changed is compiled into neither program: a fault or a speed trick changes program code"
     outside=$((outside + 1))
   done < <(patch_files "$patch")

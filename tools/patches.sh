@@ -3,87 +3,56 @@
 # tests/faults/, a speed trick of bench/tricks/), in the tree of the current
 # folder. Sourced by the scripts that plant them.
 #
-# git apply plants a patch and takes it out (-R): it never fuzzes, and it
-# refuses a corrupt hunk, naming its line. It runs here in no repository
-# (GIT_DIR names none), so that a tree inside a clone is patched as any
-# other, and with no one's git settings, so that none changes the code it
-# plants. On top of it, a patch is planted only where it was written:
-# - it changes files that exist, and each hunk has context, with lines on
-#   both sides of its change, so that no hunk is held to the top or the
-#   end of its file: a line added at the top or at the end of each file
-#   it patches must not stop it;
-# - each hunk's old text (its context and '-' lines, in order) occurs
-#   exactly once in its file, so that git apply's offset cannot land it
-#   on a look-alike; once planted, its new text (context and '+' lines)
-#   occurs exactly once too, so that it comes out where it went in, and
-#   taking it out gives back every file byte for byte;
-# - each hunk lies in the function that its @@ line names: the last line
-#   before the hunk that starts with a letter, '_' or '$', as git diff
-#   takes it, compared whole, or only its first 80 bytes where git diff
-#   cut it there.
+# git apply plants a patch and takes it out: it never fuzzes, and refuses a
+# corrupt hunk, naming its line. It runs here in no repository (GIT_DIR
+# names none, so that a tree inside a clone is patched as any other) and
+# with no one's git settings, which could change the code planted. On top
+# of it, a patch is planted only where it was written: it changes files
+# that exist; each hunk has context on both sides of its change, so that
+# a line added at the top or at the end of its file does not stop it; its
+# old text (context and '-' lines) occurs exactly once in its file, and
+# once planted its new text (context and '+' lines) too, so that it goes in
+# and comes out at one place and gives back every file byte for byte; and
+# it lies in the function its @@ line names: the last line before it that
+# starts with a letter, '_' or '$', as git diff takes it, compared whole,
+# or its first 80 bytes where git diff cut it there.
 #
-#   patch_check PATCH   succeeds when PATCH can be planted and taken out
-#                       so; otherwise prints one line per problem, naming
-#                       the step that fails, then what to do about it
-#   patch_apply PATCH   patch_check, then plants it; on failure changes nothing
-#   patch_revert PATCH  takes a planted PATCH out again
-#   patch_files PATCH   prints the files PATCH changes, one a line
-#   patch_hunks SIDE PATCH [FOLDER]  prints, for each hunk, where its text
-#                       on SIDE (old or new) lies in the tree, or in the
-#                       copy of its files under FOLDER, as described below
-#   tree_copy DEST      copies the tree, without build/ and .git, into the
-#                       folder DEST, to plant patches in
-#   patch_git ARG...    git, in no repository and with no one's settings
+# patch_check PATCH checks that, and otherwise prints each problem, with
+# its step, then what to do; patch_apply PATCH checks, then plants it, or
+# changes nothing; patch_revert PATCH takes it out; patch_files PATCH
+# prints the files it changes; tree_copy DEST copies the tree but build/
+# and .git into DEST; patch_git runs git so, in no repository.
 
 patch_git() {
   env -u GIT_WORK_TREE -u GIT_INDEX_FILE -u GIT_CONFIG_PARAMETERS -u GIT_CONFIG_COUNT \
     GIT_DIR=/dev/null GIT_CONFIG_GLOBAL=/dev/null GIT_CONFIG_NOSYSTEM=1 git "$@"
 }
 
-# patch_hunks SIDE PATCH [FOLDER]: prints, for each hunk, fields joined by the byte
-# 0x1f: its FILE, its number in that file, how many times its text on SIDE
-# (old or new) occurs in FILE as consecutive lines, "fits" when it occurs
-# once in the function that its @@ line names (else "moved"), what holds
-# it in place ("bare" for a hunk with no context, "top" for one that
-# starts at line 1, "end" for one with no context after its change, else
-# "free"), its header, the line that names the function its text is in,
-# where it occurs once, and the function that its change lies in, as the
-# patch shows it: the last line of its context before the change that
-# names a function, else its header (cut, as git diff cuts a header).
+# patch_hunks SIDE PATCH [FOLDER]: prints for each hunk, joined by 0x1f:
+# its FILE; its number there; how many times its text on SIDE (old or new)
+# occurs in FILE (under FOLDER, default .); "fits" when once, in the
+# function its @@ line names, else "moved"; "bare" for a hunk with no
+# context, "top" for one at line 1, "end" for one with no context after
+# its change, else "free"; its header; the function line its text is in;
+# and the function its change is in, as the patch shows it: the last
+# function line of its context before the change, else its header.
 patch_hunks() { LC_ALL=C awk -v side="$1" -v folder="${3:-.}" -f - "$2" <<'AWK'
-function load(path,   line) {
-  split("", text)
-  lineCount = 0
-  while ((getline line <path) > 0) text[++lineCount] = line
-  close(path)
-}
-# How many times the hunk's text occurs; foundAt, the line of the last.
-function occurrences(   start, j, found) {
-  found = 0
-  for (start = 1; start + size - 1 <= lineCount; start++) {
-    for (j = 1; j <= size && text[start + j - 1] == hunk[j]; j++) {}
-    if (j > size) { found++; foundAt = start }
-  }
-  return found
-}
-function enclosing(start,   i) {
-  for (i = start - 1; i >= 1; i--) if (text[i] ~ /^[[:alpha:]$_]/) return text[i]
-  return ""
-}
-# The line as git diff heads a hunk with it: its first 80 bytes, less
-# the blanks that end them.
-function cut(line) {
+function cut(line) {  # the line as git diff heads a hunk with it
   line = substr(line, 1, 80)
   sub(/[[:space:]]+$/, "", line)
   return line
 }
-function finish(   found, lands, holds) {
-  inHunk = 0
-  found = occurrences()
-  lands = found == 1 ? enclosing(foundAt) : ""
-  holds = leading + trailing == 0 ? "bare" : oldStart <= 1 ? "top" : trailing == 0 ? "end" : "free"
+function finish(   start, j, found, at, lands) {
+  inHunk = found = 0
+  for (start = 1; start + size - 1 <= lineCount; start++) {
+    for (j = 1; j <= size && text[start + j - 1] == hunk[j]; j++) {}
+    if (j > size) { found++; at = start }
+  }
+  for (lands = ""; found == 1 && at > 1 && lands == ""; at--) if (text[at - 1] ~ /^[[:alpha:]$_]/) lands = text[at - 1]
   printf "%s\037%d\037%d\037%s\037%s\037%s\037%s\037%s\n", file, number, found,
-    found == 1 && header == cut(lands) ? "fits" : "moved", holds, header, lands, cut(change)
+    found == 1 && header == cut(lands) ? "fits" : "moved",
+    leading + trailing == 0 ? "bare" : oldStart <= 1 ? "top" : trailing == 0 ? "end" : "free",
+    header, lands, cut(change)
 }
 inHunk && /^\\/ { next }
 inHunk {
@@ -93,12 +62,11 @@ inHunk {
     trailing = 0
   } else if (changed) {
     trailing++
-  } else {
-    leading++
-    if (substr($0, 2) ~ /^[[:alpha:]$_]/) change = substr($0, 2)
+  } else if (++leading && substr($0, 2) ~ /^[[:alpha:]$_]/) {
+    change = substr($0, 2)
   }
-  if (kind != "+") oldLeft--
-  if (kind != "-") newLeft--
+  oldLeft -= kind != "+"
+  newLeft -= kind != "-"
   if (kind == " " || kind == "" || (kind == "-" && side == "old") || (kind == "+" && side == "new"))
     hunk[++size] = substr($0, 2)
   if (oldLeft <= 0 && newLeft <= 0) finish()
@@ -106,16 +74,12 @@ inHunk {
 }
 /^\+\+\+ / {
   file = $0
-  if (file ~ /^\+\+\+ \/dev\/null/) file = oldName
-  sub(/^(\+\+\+|---) [^\/]*\//, "", file)
+  sub(/^\+\+\+ [^\/]*\//, "", file)
   sub(/\t.*/, "", file)
-  number = 0
-  load(folder "/" file)
-  next
+  for (lineCount = number = 0; (getline line <(folder "/" file)) > 0;) text[++lineCount] = line
+  close(folder "/" file)
 }
-/^--- / { oldName = $0; next }
-/^@@ / {
-  # @@ -START[,COUNT] +START[,COUNT] @@ [HEADER]: a missing COUNT is 1.
+/^@@ / {  # @@ -START[,COUNT] +START[,COUNT] @@ [HEADER]: a missing COUNT is 1
   split(substr($2, 2), old, ",")
   split($3, new, ",")
   oldStart = old[1]
@@ -123,18 +87,17 @@ inHunk {
   newLeft = (2 in new) ? new[2] : 1
   header = $0
   if (!sub(/^@@ [^@]* @@ ?/, "", header)) header = ""
+  change = header
   number++
   size = leading = trailing = changed = 0
-  change = header
   inHunk = 1
 }
 AWK
 }
 
-# _patch_changes: reads what git apply --numstat --summary prints of a
-# patch, and prints "FILE<TAB>HOW" for each file that it touches, HOW being
-# "changes", or "creates", "deletes" or "renames" for one that does more
-# than change a file that exists.
+# _patch_changes: reads git apply --numstat --summary of a patch; prints
+# "FILE<TAB>HOW" for each file, HOW being "changes", "creates", "deletes"
+# or "renames".
 _patch_changes() {
   LC_ALL=C awk -F '\t' '
     NF == 3 { file[++count] = $3; how[$3] = $3 ~ / => / ? "renames" : "changes" }
@@ -146,16 +109,13 @@ patch_files() {
   patch_git apply --numstat --summary "$1" | _patch_changes | cut -f 1
 }
 
-# tree_copy DEST: copies the tree of the current folder, without build/ and
-# .git, into the folder DEST.
 tree_copy() {
   tar --exclude=./build --exclude=./.git -cf - . | tar -C "$1" -xf -
 }
 
 # _patch_report PATCH KIND|PROBLEM...: prints "PATCH: PROBLEM" for each
-# problem, then, once for each KIND, what to do about it. The change is
-# written anew with git diff of the files it changes alone, so that other
-# edits, and the patch itself, stay out of it.
+# problem, then, once for each KIND, what to do about it: git diff of the
+# patched files alone keeps other edits, and the patch itself, out.
 _patch_report() {
   local patch=$1 item kind kinds=' ' name=${1##*/} files write
   name=${name%.patch}
@@ -185,21 +145,18 @@ _patch_report() {
 # problem that stops PATCH from being planted and taken out in the tree of
 # the current folder, KIND naming what to do about it. Changes no file.
 _patch_problems() {
-  local patch scratch files=() file how output hunk found fits holds header lands comment old
-  local missing=0
+  local patch scratch files=() file how output hunk found fits holds header lands comment old stop=0
   patch=$(realpath "$1")
   if grep -q $'\r' "$patch"; then
     echo "crlf|reading it: it has CRLF line ends, where the files it patches have LF"
     return
   fi
-  if ! output=$(patch_git apply --numstat --summary "$patch" 2>&1) || [[ -z $output ]] ||
-    grep -Eq '^(error|fatal|warning): ' <<<"$output"; then
-    output=$(grep -E '^(error|fatal|warning): ' <<<"$output" | head -n 1)
-    output=${output:-git apply read no hunk in it}
-    echo "other|reading it: ${output#*: }"
+  output=$(patch_git apply --numstat --summary "$patch" 2>&1) || true
+  if [[ -z $output || $output == *$'\n'error:* || $output == error:* ]]; then
+    output=$(grep '^error: ' <<<"$output" | head -n 1)
+    echo "other|reading it: ${output#error: }"
     return
   fi
-  output=$(_patch_changes <<<"$output")
   while IFS=$'\t' read -r file how; do
     files+=("$file")
     if [[ $how != changes ]]; then
@@ -209,16 +166,15 @@ _patch_problems() {
     else
       continue
     fi
-    missing=1
-  done <<<"$output"
-  ((missing == 0)) || return 0
+    stop=1
+  done < <(_patch_changes <<<"$output")
+  ((stop == 0)) || return 0
   old=$(patch_hunks old "$patch")
   while IFS=$'\x1f' read -r file hunk found fits holds header lands _; do
-    [[ $holds != bare ]] && continue
-    echo "held|reading it: $file: hunk $hunk has no context, so that only its line number would place it"
-    missing=1
+    [[ $holds != bare ]] ||
+      echo "held|reading it: $file: hunk $hunk has no context, so that only its line number would place it"
   done <<<"$old"
-  ((missing == 0)) || return 0
+  [[ $old != *$'\x1f'bare$'\x1f'* ]] || return 0
 
   if ! output=$(patch_git apply --check --whitespace=nowarn "$patch" 2>&1); then
     if patch_git apply --check -R --whitespace=nowarn "$patch" 2>/dev/null; then
@@ -239,8 +195,8 @@ _patch_problems() {
     fi
   done <<<"$old"
 
-  # Planted in copies of its files and taken out again; then tried on
-  # copies with a line added at the top and at the end of each.
+  # Planted in copies of its files and taken out; then tried on copies
+  # with a line added at the top and at the end of each.
   scratch=$(mktemp -d)
   cp --parents "${files[@]}" "$scratch"
   mkdir "$scratch/shifted"
@@ -287,8 +243,8 @@ _patch_problems() {
 # to do, and returns 1. Changes no file.
 patch_check() {
   local wrong=()
-  # The last line says that the check ran to its end: a command that
-  # fails within it stops it, and the check with it, under set -e.
+  # The last line says that the check ran to its end: a command failing
+  # within it stops it there.
   mapfile -t wrong < <(set -e; _patch_problems "$1"; echo "end|")
   if [[ ${wrong[*]: -1} == "end|" ]]; then
     unset 'wrong[-1]'
@@ -304,14 +260,8 @@ patch_apply() {
   patch_check "$1" && patch_git apply --whitespace=nowarn "$1"
 }
 
-# patch_revert PATCH: takes out PATCH, planted by patch_apply: each hunk's
-# new text must occur exactly once in its file, so that the patch comes out
-# where it went in; otherwise prints why, changes nothing and returns 1.
+# patch_revert PATCH: takes out PATCH, planted by patch_apply, whose check
+# made sure that it comes out where it went in.
 patch_revert() {
-  local wrong=() file hunk found rest
-  while IFS=$'\x1f' read -r file hunk found rest; do
-    ((found == 1)) || wrong+=("twice|taking it out: $file: the new text of hunk $hunk is found $found times, not once")
-  done < <(patch_hunks new "$1")
-  ((${#wrong[@]} == 0)) || { _patch_report "$1" "${wrong[@]}"; return 1; }
   patch_git apply -R --whitespace=nowarn "$1"
 }

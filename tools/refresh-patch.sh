@@ -1,26 +1,20 @@
 #!/usr/bin/env bash
 # Writes anew a patch kept in the tree, a fault (tests/faults/NAME.patch) or
-# a speed trick (bench/tricks/NAME.patch), that the code it patches has
-# made stale: one that tools/patches.sh refuses with "refresh it".
-#
-# It merges the patch onto the tree as it is now, uncommitted edits
-# included, with git apply --3way: in a scratch copy of the tree, made a
-# repository whose index holds the current files and which borrows the
-# clone's objects, among them the blobs that the patch's index lines name.
-# git apply places a hunk exactly where its text is, or merges it from
-# those blobs; it never fuzzes. When the merge is clean it shows the old
-# patch against the new, written with git diff, and the function each hunk
-# now lies in, checks the new one as tools/patches.sh does, and once it is
-# confirmed writes it. When the merge conflicts, it shows the conflict and
-# writes nothing. A patch with no index line, or whose blobs this clone
-# does not hold (a tree without its history), is taken only where it
-# applies exactly. A hunk that names another function than the old patch
-# named is written only when confirmed: --yes then writes nothing.
-#
-# The patch it writes names in its index lines the blobs of the files as
-# they are now, which the clone holds once they are committed. Changes no
-# file but the patch. --yes writes without asking; without it and without
-# a terminal to ask on, nothing is written.
+# a speed trick (bench/tricks/NAME.patch), that tools/patches.sh refuses
+# with "refresh it": it merges the patch onto the tree as it is, uncommitted
+# edits included, with git apply --3way, which never fuzzes. That runs in
+# a scratch copy of the tree, made a repository whose index holds the files
+# and which borrows the clone's objects, among them the blobs that the
+# patch's index lines name. When the merge is clean, it shows the old patch
+# against the new (written with git diff, naming the blobs of the files as
+# they are now) and the function each change now lies in, checks the new
+# one as tools/patches.sh does and, once it is confirmed, writes it. When
+# it conflicts, it shows the conflict and writes nothing. A patch with no
+# index line, or whose blobs the clone lacks, is taken only where it
+# applies exactly. A change in a function that the old patch named for
+# none is written only once confirmed: --yes then writes nothing. --yes
+# writes without asking; without it and without a terminal to ask on,
+# nothing is written. Changes no file but the patch.
 #
 # usage: tools/refresh-patch.sh NAME|PATH [--yes]
 set -euo pipefail
@@ -48,17 +42,12 @@ source tools/patches.sh
 if [[ $target == /* ]]; then
   patch=${target#"$root"/}
 else
-  candidates=()
-  for patch in "tests/faults/$target.patch" "bench/tricks/$target.patch"; do
-    [[ -f $patch ]] && candidates+=("$patch")
-  done
-  case ${#candidates[@]} in
-    0) echo "neither tests/faults/$target.patch nor bench/tricks/$target.patch exists" >&2; exit 1 ;;
-    1) patch=${candidates[0]} ;;
-    *) echo "$target names both ${candidates[*]}: give the path of one" >&2; exit 1 ;;
-  esac
+  candidates=(tests/faults/"$target".patch bench/tricks/"$target".patch)
+  mapfile -t candidates < <(ls "${candidates[@]}" 2>/dev/null)
+  ((${#candidates[@]} == 1)) || { echo "not one but ${#candidates[@]} of tests/faults/$target.patch" \
+    "and bench/tricks/$target.patch exist: give a patch's path" >&2; exit 1; }
+  patch=${candidates[0]}
 fi
-
 # Only what a merge can mend is refreshed: a patch that does not apply, or
 # a hunk in another function than its header names.
 if report=$(patch_check "$patch"); then
@@ -74,8 +63,8 @@ mapfile -t files < <(patch_files "$patch")
 by_hand="by hand: make the change again where that code is now, write it with git diff -- ${files[*]} >$patch,
 then undo it"
 
-# git in the scratch repository, with no one's settings, and every file
-# diffed and merged as text with git's own function lines.
+# git in the scratch repository, with no one's settings; every file is
+# diffed and merged as text, headed by git's own function lines.
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 tree=$scratch/tree
@@ -87,11 +76,10 @@ scratch_git() {
 }
 scratch_git init -q
 echo '* diff -text' >"$tree/.git/info/attributes"
+clone="$root, which is no git clone,"
 if [[ $(git rev-parse --show-toplevel 2>/dev/null) == "$root" ]]; then
   realpath "$(git rev-parse --git-common-dir)/objects" >"$tree/.git/objects/info/alternates"
   clone="this clone"
-else
-  clone="$root, which is no git clone,"
 fi
 scratch_git add -- "${files[@]}"
 base=$(scratch_git write-tree)
@@ -118,11 +106,6 @@ fi
 new=$scratch/new.patch
 scratch_git diff "$base" -- "${files[@]}" >"$new"
 
-if cmp -s "$new" "$patch"; then
-  printf '%s\n' "$report"
-  echo "$patch is already as the tree would have it, so a refresh cannot mend that" >&2
-  exit 1
-fi
 echo "$patch, the old against the new:"
 diff -u --label "$patch, old" --label "$patch, new" "$patch" "$new" || true
 # The function each hunk's change lies in; one that the old patch named
