@@ -233,7 +233,7 @@ bench:
 	$(call build,bench)
 	@bash -c '. bench/lib.sh && machine build/bench'
 	@build/bench/bench/scrivet_list_bench
-	@build/bench/bench/scrivet_search_bench
+	@BENCH_SCALE=$(BENCH_SCALE) build/bench/bench/scrivet_search_bench
 	@BENCH_SCALE=$(BENCH_SCALE) BENCH_RUNS=$(BENCH_RUNS) bench/programs.sh build/bench
 
 ## Race the tree against a build without each speed trick, or just TRICKS="..." (slow).
