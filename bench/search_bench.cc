@@ -18,8 +18,11 @@
 //                       against three searches of the standard library
 //                       on that chain.
 // BENCH_SCALE below 1 takes that share of each corpus's files.
-// `scrivet_search_bench figure prepare`, for make bench-tricks, prints the
-// milliseconds of one search for a 32 KiB a...ab on a 4 MiB line of a.
+// For make bench-tricks, `scrivet_search_bench figure WHAT` prints the
+// milliseconds of: for prepare, one search for a 32 KiB a...ab on a 4 MiB
+// line of a; for code or prose, one search for each key of that corpus,
+// added up; for poor, the searches that poorFilter() lists, where the
+// rarest bytes of each key, by byte_ranks.h, are common in the text.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -447,31 +450,82 @@ void realText(const Corpus& corpus, double scale) {
   for (const std::string& target : targets) std::printf("%s", target.c_str());
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  bench::heapInOrder();
-  if (argc > 1) {
-    if (argc != 3 || std::string_view(argv[1]) != "figure" ||
-        std::string_view(argv[2]) != "prepare") {
-      std::fprintf(stderr, "usage: scrivet_search_bench [figure prepare]\n");
-      return 2;
-    }
-    const OneLine line(onlyA(4 * kMiB));
-    std::printf("%.4f\n", searchTimes({{&line.document, aThenB(32 * kKiB)}}, 200)[0] * 1e3);
-    return 0;
+// The milliseconds of one search of the corpus for each of its keys, added
+// up, each key searched once before.
+double corpusFigure(const Corpus& corpus, double scale) {
+  const CorpusText text(filesOf(corpus, scale));
+  double total = 0;
+  for (const std::string_view key : corpus.keys) {
+    text.document.find(key, discard);
+    total += bench::secondsOf([&] { text.document.find(key, discard); });
   }
+  return total * 1e3;
+}
+
+// Searches where the filter is poor: keys of the bytes that the text is
+// made of, lines of 80 bytes drawn from "et " at random, and an absent key
+// whose rarest byte by the table is in every place of long lines of "ab".
+double poorFilter() {
+  std::mt19937 random(bench::kSeed);
+  LinkedList common;
+  for (int i = 0; i < 20000; ++i) {
+    std::string line(80, ' ');
+    for (char& c : line) c = "et "[random() % 3];
+    common.push(line);
+  }
+  std::string ab;
+  while (ab.size() < 4000) ab += "ab";
+  LinkedList longPairs;
+  for (int i = 0; i < 50; ++i) longPairs.push(ab);
+  const std::vector<Search> searches = {{&common, "et te e"},
+                                        {&common, "tt tt"},
+                                        {&common, "e e t t e"},
+                                        {&common, std::string(37, 'e')},
+                                        {&longPairs, "abababac"}};
+  double total = 0;
+  for (const double t : searchTimes(searches, 3)) total += t;
+  return total * 1e3;
+}
+
+// The scale that BENCH_SCALE sets, 1 without it.
+double benchScale() {
   const char* scaleText = std::getenv("BENCH_SCALE");
   char* scaleEnd = nullptr;
   const double scale = scaleText == nullptr ? 1 : std::strtod(scaleText, &scaleEnd);
   if (scaleText != nullptr && (scaleEnd == scaleText || *scaleEnd != '\0' || !(scale > 0))) {
     refuse("BENCH_SCALE must be a positive number, not '" + std::string(scaleText) + "'");
   }
+  return std::min(scale, 1.0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bench::heapInOrder();
+  if (argc > 1) {
+    const std::string_view what = argc == 3 ? argv[2] : "";
+    if (argc != 3 || std::string_view(argv[1]) != "figure" ||
+        (what != "prepare" && what != "code" && what != "prose" && what != "poor")) {
+      std::fprintf(stderr, "usage: scrivet_search_bench [figure prepare|code|prose|poor]\n");
+      return 2;
+    }
+    if (what == "prepare") {
+      const OneLine line(onlyA(4 * kMiB));
+      std::printf("%.4f\n", searchTimes({{&line.document, aThenB(32 * kKiB)}}, 200)[0] * 1e3);
+    } else if (what == "poor") {
+      std::printf("%.4f\n", poorFilter());
+    } else {
+      const std::vector<Corpus> corpora = findCorpora();
+      std::printf("%.4f\n", corpusFigure(corpora[what == "code" ? 0 : 1], benchScale()));
+    }
+    return 0;
+  }
+  const double scale = benchScale();
   const std::vector<Corpus> corpora = findCorpora();
   std::printf("search: wall-clock medians on this machine, in this run\n");
   keysOnLongLines();
   shortKeys(50000, 31);
   shortKeys(1000000, 11);
-  for (const Corpus& corpus : corpora) realText(corpus, std::min(scale, 1.0));
+  for (const Corpus& corpus : corpora) realText(corpus, scale);
   return 0;
 }
