@@ -5,10 +5,15 @@
 #include <cstdint>
 #include <cstring>
 
+// The pair is compared at many places at once with the vector instructions
+// that every processor of the architecture has; elsewhere, memchr alone
+// passes over the text.
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#define SCRIVET_PAIR_VECTORS 1
 #elif defined(__aarch64__) && defined(__ARM_NEON)
 #include <arm_neon.h>
+#define SCRIVET_PAIR_VECTORS 1
 #endif
 
 #include "byte_ranks.h"
@@ -16,25 +21,26 @@
 namespace scrivet {
 namespace {
 
-// The places that the filter tests at once, and the bits of a mask that
-// each takes.
+// Keys whose rarest byte ranks below this are looked for first with
+// memchr for that byte: in most texts it is absent, and memchr passes
+// over a text without the byte faster than the pair's comparisons do.
+constexpr unsigned kRareFirstRank = 200;
+
+#ifdef SCRIVET_PAIR_VECTORS
+// The places that one vector compares, and the bits of a mask that each
+// takes.
 constexpr std::size_t kVector = 16;
 #if defined(__SSE2__)
 constexpr std::size_t kBitsPerPlace = 1;
-#elif defined(__aarch64__) && defined(__ARM_NEON)
+#else
 constexpr std::size_t kBitsPerPlace = 4;
 #endif
-#if defined(__SSE2__) || (defined(__aarch64__) && defined(__ARM_NEON))
 // The places that one mask holds: kLongBlock where the text goes on at
 // least that far, so that a long text is passed over in few steps, else
 // kBlock, in one or two vectors, so that a short one is not compared
 // twice over.
 constexpr std::size_t kLongBlock = 64 / kBitsPerPlace;
 constexpr std::size_t kBlock = kBitsPerPlace == 1 ? 2 * kVector : kVector;
-// Keys whose rarest byte ranks below this are looked for first with
-// memchr for that byte: in most texts it is absent, and memchr passes
-// over a text without the byte faster than the pair's comparisons do.
-constexpr unsigned kRareFirstRank = 200;
 static_assert(kLongBlock % kVector == 0 && kBlock % kVector == 0, "blocks of whole vectors");
 #endif
 
@@ -98,9 +104,7 @@ Suffix maximalSuffix(const unsigned char* key, std::size_t size, bool reversed) 
   return {start, period};
 }
 
-#if defined(__SSE2__) || (defined(__aarch64__) && defined(__ARM_NEON))
-#define SCRIVET_PAIR_VECTORS 1
-
+#ifdef SCRIVET_PAIR_VECTORS
 // For the kVector places p, p + 1, ... of a text t, kBitsPerPlace bits
 // each, the lowest for p: all set where t[p + i + rare] == rareByte and
 // t[p + i + other] == otherByte, clear elsewhere.

@@ -16,7 +16,7 @@ packages=(
   dpkg-dev lintian           # make package (dpkg-shlibdeps), make package-check
   time                       # make bench, make stress
   python3 python3-doc        # make bench: real text, Python's library and its documentation's sources
-  g++-s390x-linux-gnu g++-i686-linux-gnu qemu-user  # make cross-check
+  g++-s390x-linux-gnu g++-i686-linux-gnu g++-aarch64-linux-gnu qemu-user  # make cross-check
 )
 
 installed() {
