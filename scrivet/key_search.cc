@@ -21,9 +21,13 @@
 namespace scrivet {
 namespace {
 
-// Keys whose rarest byte ranks below this are looked for first with
-// memchr for that byte: in most texts it is absent, and memchr passes
-// over a text without the byte faster than the pair's comparisons do.
+// A key whose rarest byte ranks below this (among the rarer of the
+// printable bytes: most capitals, digits, and some punctuation) is looked
+// for first with memchr for that byte, which passes over a line without it
+// faster than the pair's comparisons do; the pair takes over from the
+// first place memchr finds. It is for keys such as names and phrases with
+// a capital, on real code and prose: a speed trick of "Speed tricks" in
+// docs/performance.md.
 constexpr unsigned kRareFirstRank = 200;
 
 #ifdef SCRIVET_PAIR_VECTORS
@@ -36,8 +40,9 @@ constexpr std::size_t kBitsPerPlace = 1;
 constexpr std::size_t kBitsPerPlace = 4;
 #endif
 // The places that one mask holds: kLongBlock where the text goes on at
-// least that far, so that a long text is passed over in few steps, else
-// kBlock, in one or two vectors, so that a short one is not compared
+// least that far, so that a long line is passed over in few steps (a speed
+// trick of "Speed tricks" in docs/performance.md, for lines of kilobytes),
+// else kBlock, in one or two vectors, so that a short line is not compared
 // twice over.
 constexpr std::size_t kLongBlock = 64 / kBitsPerPlace;
 constexpr std::size_t kBlock = kBitsPerPlace == 1 ? 2 * kVector : kVector;
@@ -230,8 +235,9 @@ KeySearch::KeySearch(std::string_view key) : key(key) {
   }
   other = rare == size - 1 ? 0 : size - 1;
   for (std::size_t i = 0; i < size; ++i) {
-    if (bytes[i] != bytes[rare] && (bytes[other] == bytes[rare] || rank(i) < rank(other)))
+    if (bytes[i] != bytes[rare] && (bytes[other] == bytes[rare] || rank(i) < rank(other))) {
       other = i;
+    }
   }
   assert(size == 1 || rare != other);
   rareFirst = kByteRank[bytes[rare]] < kRareFirstRank;

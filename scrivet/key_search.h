@@ -17,15 +17,16 @@ namespace scrivet {
 //
 // Two-way alone decides where the key occurs. In front of it stands a
 // filter: while no byte of the key is known to match, foundIn passes over
-// every place where the key's pair does not match, the two bytes of the
-// key that are rarest in typical text (byte_ranks.h) at their places in the
-// key. It compares the pair at 16 places at a time with the vector
+// every place where the key's pair does not match: the two bytes of the
+// key that are rarest in typical text (byte_ranks.h), at their places in
+// the key. It compares the pair at 16 places at a time with the vector
 // instructions that every processor of the architecture has (SSE2 on
 // x86-64, NEON on AArch64); on other architectures, and on texts too short
-// for a vector, it looks for the rarer byte with memchr and tests the other
-// at each place memchr finds. Either way it reads each place of the text
-// at most a constant number of times and moves only forward, so the filter
-// leaves the linear bound as it is, whichever pair it is given.
+// for a vector, it looks for the rarer byte with memchr and tests the
+// other at each place memchr finds. A key whose rarer byte is rare indeed
+// starts each text with memchr for it. The filter moves only forward and
+// reads each place of the text a bounded number of times, so the linear
+// bound holds whichever pair it is given and however the text defeats it.
 //
 // REQUIRES: the bytes that key views outlive the KeySearch.
 class KeySearch {
@@ -57,6 +58,8 @@ class KeySearch {
   // byte at the other end of key.
   std::size_t rare = 0;
   std::size_t other = 0;
+  // Whether key[rare] is rare enough in typical text that each text is
+  // first passed over with memchr for it.
   bool rareFirst = false;
 };
 
