@@ -21,15 +21,6 @@
 namespace scrivet {
 namespace {
 
-// A key whose rarest byte ranks below this (among the rarer of the
-// printable bytes: most capitals, digits, and some punctuation) is looked
-// for first with memchr for that byte, which passes over a line without it
-// faster than the pair's comparisons do; the pair takes over from the
-// first place memchr finds. It is for keys such as names and phrases with
-// a capital, on real code and prose: a speed trick of "Speed tricks" in
-// docs/performance.md.
-constexpr unsigned kRareFirstRank = 200;
-
 #ifdef SCRIVET_PAIR_VECTORS
 // The places that one vector compares, and the bits of a mask that each
 // takes.
@@ -240,7 +231,6 @@ KeySearch::KeySearch(std::string_view key) : key(key) {
     }
   }
   assert(size == 1 || rare != other);
-  rareFirst = kByteRank[bytes[rare]] < kRareFirstRank;
 }
 
 bool KeySearch::foundIn(std::string_view text) const {
@@ -255,11 +245,6 @@ bool KeySearch::foundIn(std::string_view text) const {
   // Most texts hold no place where the pair matches: they are answered
   // here, by the filter alone, and only the others reach two-way.
   std::size_t j = 0;
-  if (rareFirst) {
-    const void* hit = std::memchr(t + rare, k[rare], last + 1);
-    if (hit == nullptr) return false;
-    j = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - t) - rare;
-  }
   return PairMatches(t, last, k, rare, other).next(j) && matchFrom(t, last, j);
 }
 

@@ -23,8 +23,7 @@ namespace scrivet {
 // instructions that every processor of the architecture has (SSE2 on
 // x86-64, NEON on AArch64); on other architectures, and on texts too short
 // for a vector, it looks for the rarer byte with memchr and tests the
-// other at each place memchr finds. A key whose rarer byte is rare indeed
-// starts each text with memchr for it. The filter moves only forward and
+// other at each place memchr finds. The filter moves only forward and
 // reads each place of the text a bounded number of times, so the linear
 // bound holds whichever pair it is given and however the text defeats it.
 //
@@ -58,9 +57,6 @@ class KeySearch {
   // byte at the other end of key.
   std::size_t rare = 0;
   std::size_t other = 0;
-  // Whether key[rare] is rare enough in typical text that each text is
-  // first passed over with memchr for it.
-  bool rareFirst = false;
 };
 
 }  // namespace scrivet
