@@ -34,7 +34,7 @@ source "$source_dir/tools/patches.sh"
 # prints for `TARGET figure ARG...`.
 tricks=(
   "last-byte-pass-over adds scrivet,scrivet_search_bench search:a search:b search:c search:d figure:code figure:prose figure:poor"
-  "rare-byte-first removes scrivet,scrivet_search_bench search:a figure:code figure:prose"
+  "rare-byte-first adds scrivet,scrivet_search_bench search:a figure:code figure:prose"
   "long-blocks removes scrivet,scrivet_search_bench search:c figure:poor"
   "block-compare removes scrivet_search_bench figure:prepare"
   "remove-prefetch removes scrivet_list_bench figure:remove:100000 figure:remove:1000000"
