@@ -185,8 +185,8 @@ bool hardKeysAndTexts() {
     }
   }
   // Both answers must be common, or the cases above test little.
-  std::printf("hard: %llu texts held their key, %llu did not\n",
-              static_cast<unsigned long long>(found), static_cast<unsigned long long>(missing));
+  std::printf("hard: %s texts held their key, %s did not\n", std::to_string(found).c_str(),
+              std::to_string(missing).c_str());
   return found > kKeys * kTextsPerKey / 4 && missing > kKeys * kTextsPerKey / 4;
 }
 
@@ -249,8 +249,8 @@ bool exhaustive() {
     while (key.size() <= 8 || key.size() > 40) key = newKey(rng, bytes);
     if (!everyLength(key, bytes, seed)) return false;
   }
-  std::printf("exhaustive: %llu keys, each against texts of every length to %zu bytes past it\n",
-              static_cast<unsigned long long>(keys + kRandomKeys), kLongestText);
+  std::printf("exhaustive: %s keys, each against texts of every length to %zu bytes past it\n",
+              std::to_string(keys + kRandomKeys).c_str(), kLongestText);
   return true;
 }
 
