@@ -22,10 +22,9 @@ std::string shortKey(std::size_t i) {
   return key;
 }
 
-// Writes as LinkedList writes a listed line: number, blank, text, newline,
-// flush. Kept out of line, as the list's is, so that both walks have the
-// same shape.
-[[gnu::noinline]] void writeNumbered(std::ostream& out, std::size_t number, std::string_view text) {
+}  // namespace
+
+void writeNumbered(std::ostream& out, std::size_t number, std::string_view text) {
   char prefix[24];
   char* end = std::to_chars(prefix, prefix + sizeof prefix - 1, number).ptr;
   *end++ = ' ';
@@ -33,23 +32,6 @@ std::string shortKey(std::size_t i) {
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
   out << std::endl;
 }
-
-// Writes every line of the chain after head for which contains(text)
-// holds, numbered, or "not found" when none does.
-template <typename Contains>
-void findIn(const scrivet::Node& head, const Contains& contains, std::ostream& out) {
-  bool found = false;
-  std::size_t number = 1;
-  for (const scrivet::Node* node = head.next; node != nullptr; node = node->next, ++number) {
-    if (contains(node->text)) {
-      writeNumbered(out, number, node->text);
-      found = true;
-    }
-  }
-  if (!found) out << "not found" << std::endl;
-}
-
-}  // namespace
 
 std::string lineText(std::size_t i) {
   char text[64];
@@ -105,12 +87,13 @@ void BareChain::print(std::ostream& out) const {
 void BareChain::find(std::string_view key, std::ostream& out) const {
   const scrivet::KeySearch search(key);
   findIn(
-      head, [&search](std::string_view text) { return search.foundIn(text); }, out);
+      head.next, [&search](std::string_view text) { return search.foundIn(text); }, out);
 }
 
 void BareChain::scan(std::string_view key, std::ostream& out) const {
   findIn(
-      head, [key](std::string_view text) { return text.find(key) != std::string_view::npos; }, out);
+      head.next, [key](std::string_view text) { return text.find(key) != std::string_view::npos; },
+      out);
 }
 
 void heapInOrder() {

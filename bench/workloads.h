@@ -97,6 +97,27 @@ class NullBuffer : public std::streambuf {
   std::streamsize xsputn(const char* /*bytes*/, std::streamsize n) override { return n; }
 };
 
+// Writes as LinkedList writes a listed line: number, blank, text, newline,
+// flush. Kept out of line, as the list's is, so that every walk that
+// writes lines has the same shape.
+[[gnu::noinline]] void writeNumbered(std::ostream& out, std::size_t number, std::string_view text);
+
+// Writes every line of the chain from first on for which contains(text)
+// holds, numbered from 1, or "not found" when none does, as
+// LinkedList::find writes them.
+template <typename Contains>
+void findIn(const scrivet::Node* first, const Contains& contains, std::ostream& out) {
+  bool found = false;
+  std::size_t number = 1;
+  for (const scrivet::Node* node = first; node != nullptr; node = node->next, ++number) {
+    if (contains(node->text)) {
+      writeNumbered(out, number, node->text);
+      found = true;
+    }
+  }
+  if (!found) out << "not found" << std::endl;
+}
+
 // The same nodes as the document's, linked at a tail pointer, with no
 // index: the least that a line list costs. Defined apart from its callers,
 // as LinkedList is, so that a comparison is of the structures alone.
@@ -113,6 +134,9 @@ class BareChain {
   void print(std::ostream& out) const;
   void find(std::string_view key, std::ostream& out) const;
   void scan(std::string_view key, std::ostream& out) const;
+
+  // Line 1's node, null when there is none.
+  const scrivet::Node* first() const { return head.next; }
 
  private:
   scrivet::Node head;           // the sentinel

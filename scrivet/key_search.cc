@@ -1,26 +1,44 @@
 #include "key_search.h"
 
 #include <algorithm>
+#include <cassert>
+#include <cstdint>
 #include <cstring>
+
+// The pair is compared at many places at once with the vector instructions
+// that every processor of the architecture has; elsewhere, memchr alone
+// passes over the text.
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define SCRIVET_PAIR_VECTORS 1
+#elif defined(__aarch64__) && defined(__ARM_NEON)
+#include <arm_neon.h>
+#define SCRIVET_PAIR_VECTORS 1
+#endif
+
+#include "byte_ranks.h"
 
 namespace scrivet {
 namespace {
 
-// Two ways to pass over the places in a text that cannot hold the key,
-// while no byte of the key is known to match there, each a speed trick of
-// "Speed tricks" in docs/performance.md. On texts of fewer than kShortText
-// bytes, a key of kTableKey bytes or more moves by the table skip, up to
-// the key's length at a time, for on a short line a call to memchr costs
-// more than the few bytes it passes over. Every other text is passed over
-// with memchr, which looks for the key's last byte many bytes at a time.
-//
-// skip is filled only for keys shorter than kShortText, so that its moves,
-// at most the key's length, fit in a byte. A longer key would never use
-// it: foundIn looks only at texts at least as long as the key, and the
-// table serves only texts shorter than kShortText.
-constexpr std::size_t kShortText = 256;
-constexpr std::size_t kTableKey = 12;
-static_assert(kShortText <= 256, "skip holds moves of at most 255");
+#ifdef SCRIVET_PAIR_VECTORS
+// The places that one vector compares, and the bits of a mask that each
+// takes.
+constexpr std::size_t kVector = 16;
+#if defined(__SSE2__)
+constexpr std::size_t kBitsPerPlace = 1;
+#else
+constexpr std::size_t kBitsPerPlace = 4;
+#endif
+// The places that one mask holds: kLongBlock where the text goes on at
+// least that far, so that a long line is passed over in few steps (a speed
+// trick of "Speed tricks" in docs/performance.md, for lines of kilobytes),
+// else kBlock, in one or two vectors, so that a short line is not compared
+// twice over.
+constexpr std::size_t kLongBlock = 64 / kBitsPerPlace;
+constexpr std::size_t kBlock = kBitsPerPlace == 1 ? 2 * kVector : kVector;
+static_assert(kLongBlock % kVector == 0 && kBlock % kVector == 0, "blocks of whole vectors");
+#endif
 
 // A suffix of the key.
 struct Suffix {
@@ -82,6 +100,112 @@ Suffix maximalSuffix(const unsigned char* key, std::size_t size, bool reversed) 
   return {start, period};
 }
 
+#ifdef SCRIVET_PAIR_VECTORS
+// For the kVector places p, p + 1, ... of a text t, kBitsPerPlace bits
+// each, the lowest for p: all set where t[p + i + rare] == rareByte and
+// t[p + i + other] == otherByte, clear elsewhere.
+// REQUIRES: t[p + max(rare, other) + kVector - 1] lies in the text.
+inline std::uint64_t pairMask(const unsigned char* at, std::size_t rare, std::size_t other,
+                              unsigned char rareByte, unsigned char otherByte) {
+#if defined(__SSE2__)
+  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + rare));
+  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + other));
+  // Each byte spread to a vector's lanes from a 32-bit register, rather
+  // than as _mm_set1_epi8 may spread it, through memory.
+  const auto spread = [](unsigned char c) {
+    return _mm_set1_epi32(static_cast<int>(c * 0x01010101u));
+  };
+  const __m128i both =
+      _mm_and_si128(_mm_cmpeq_epi8(a, spread(rareByte)), _mm_cmpeq_epi8(b, spread(otherByte)));
+  return static_cast<std::uint32_t>(_mm_movemask_epi8(both));
+#else
+  const uint8x16_t both = vandq_u8(vceqq_u8(vld1q_u8(at + rare), vdupq_n_u8(rareByte)),
+                                   vceqq_u8(vld1q_u8(at + other), vdupq_n_u8(otherByte)));
+  // Each place's 8 bits narrowed to 4, 16 places to 64 bits.
+  return vget_lane_u64(vreinterpret_u64_u8(vshrn_n_u16(vreinterpretq_u16_u8(both), 4)), 0);
+#endif
+}
+#endif
+
+// The places of a text at which the key's pair matches, found in order.
+// REQUIRES: the key has two bytes or more; last + size is the text's length.
+class PairMatches {
+ public:
+  PairMatches(const unsigned char* t, std::size_t last, const unsigned char* k, std::size_t rare,
+              std::size_t other)
+      : t(t), last(last), rare(rare), other(other), rareByte(k[rare]), otherByte(k[other]) {}
+
+  // Moves j to the first place at j or after it where the pair matches;
+  // false when there is none up to last. Each call reads the places from j
+  // on only as far as the one it returns, or a vector's width beyond.
+  bool next(std::size_t& j) {
+#ifdef SCRIVET_PAIR_VECTORS
+    if (last >= kVector - 1) {
+      for (;;) {
+        if (j >= blockEnd) {
+          if (j > last) return false;
+          load(j);
+        }
+        mask &= ~std::uint64_t{0} << ((j - blockStart) * kBitsPerPlace);
+        if (mask != 0) {
+          j = blockStart + static_cast<std::size_t>(__builtin_ctzll(mask)) / kBitsPerPlace;
+          return true;
+        }
+        j = blockEnd;
+      }
+    }
+#endif
+    while (j <= last) {
+      const void* hit = std::memchr(t + j + rare, rareByte, last - j + 1);
+      if (hit == nullptr) return false;
+      j = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - t) - rare;
+      if (t[j + other] == otherByte) return true;
+      ++j;
+    }
+    return false;
+  }
+
+ private:
+#ifdef SCRIVET_PAIR_VECTORS
+  // Compares the pair at the kLongBlock places from j on, or, near the end
+  // of the text, at the last kBlock places, or at all places of a text
+  // with fewer.
+  void load(std::size_t j) {
+    const auto vectors = [&](std::size_t start, std::size_t places) {
+      blockStart = start;
+      blockEnd = start + places;
+      mask = 0;
+      for (std::size_t v = 0; v < places; v += kVector) {
+        mask |= pairMask(t + start + v, rare, other, rareByte, otherByte) << (v * kBitsPerPlace);
+      }
+    };
+    if (last - j >= kLongBlock - 1) {
+      vectors(j, kLongBlock);
+    } else if (last >= kBlock - 1) {
+      vectors(std::min(j, last - (kBlock - 1)), kBlock);
+    } else {
+      // Places 0 to last, fewer than kBlock but at least kVector: the
+      // first kVector and the last kVector, which overlap.
+      const std::size_t end = last + 1 - kVector;
+      blockStart = 0;
+      blockEnd = last + 1;
+      mask = pairMask(t, rare, other, rareByte, otherByte) |
+             pairMask(t + end, rare, other, rareByte, otherByte) << (end * kBitsPerPlace);
+    }
+  }
+#endif
+
+  const unsigned char* t;   // the text
+  std::size_t last;         // the last place where the key can start
+  std::size_t rare, other;  // the pair's places in the key
+  unsigned char rareByte, otherByte;
+  // The places blockStart to blockEnd - 1 were last compared, and mask
+  // holds what they gave, less the places already passed.
+  std::size_t blockStart = 0;
+  std::size_t blockEnd = 0;
+  std::uint64_t mask = 0;
+};
+
 }  // namespace
 
 KeySearch::KeySearch(std::string_view key) : key(key) {
@@ -95,13 +219,18 @@ KeySearch::KeySearch(std::string_view key) : key(key) {
   split = critical.start;
   periodic = std::memcmp(bytes, bytes + critical.period, split) == 0;
   period = periodic ? critical.period : std::max(split, size - split) + 1;
-  if (size >= kTableKey && size < kShortText) {
-    skipFilled = true;
-    skip.fill(static_cast<unsigned char>(size));
-    for (std::size_t i = 0; i + 1 < size; ++i) {
-      skip[bytes[i]] = static_cast<unsigned char>(size - 1 - i);
+  // The pair: the rarest byte, then the rarest byte that differs from it.
+  const auto rank = [&](std::size_t i) { return kByteRank[bytes[i]]; };
+  for (std::size_t i = 1; i < size; ++i) {
+    if (rank(i) < rank(rare)) rare = i;
+  }
+  other = rare == size - 1 ? 0 : size - 1;
+  for (std::size_t i = 0; i < size; ++i) {
+    if (bytes[i] != bytes[rare] && (bytes[other] == bytes[rare] || rank(i) < rank(other))) {
+      other = i;
     }
   }
+  assert(size == 1 || rare != other);
 }
 
 bool KeySearch::foundIn(std::string_view text) const {
@@ -110,31 +239,22 @@ bool KeySearch::foundIn(std::string_view text) const {
   if (size == 0) return true;
   const auto* k = reinterpret_cast<const unsigned char*>(key.data());
   const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+  if (size == 1) return std::memchr(t, k[0], text.size()) != nullptr;
   // The last place where key can start.
   const std::size_t last = text.size() - size;
-  // under[j] is the byte under key's last one when key is tried at t + j.
-  const unsigned char* under = t + size - 1;
-  const unsigned char lastByte = k[size - 1];
-  const bool byTable = skipFilled && text.size() < kShortText;
-  // key is tried at t + j; no earlier place holds it.
+  // Most texts hold no place where the pair matches: they are answered
+  // here, by the filter alone, and only the others reach two-way.
   std::size_t j = 0;
+  return PairMatches(t, last, k, rare, other).next(j) && matchFrom(t, last, j);
+}
+
+bool KeySearch::matchFrom(const unsigned char* t, std::size_t last, std::size_t j) const {
+  const std::size_t size = key.size();
+  const auto* k = reinterpret_cast<const unsigned char*>(key.data());
+  PairMatches pair(t, last, k, rare, other);
   // key[0, known) is known to equal t[j, j + known).
   std::size_t known = 0;
   for (;;) {
-    // With nothing known, pass over the places whose byte under key's last
-    // one is not that byte, in work in proportion to the places passed.
-    if (known == 0 && under[j] != lastByte) {
-      if (byTable) {
-        do {
-          j += skip[under[j]];
-          if (j > last) return false;
-        } while (under[j] != lastByte);
-      } else {
-        const void* hit = std::memchr(under + j + 1, lastByte, last - j);
-        if (hit == nullptr) return false;
-        j = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - under);
-      }
-    }
     // The right half, left to right.
     std::size_t i = std::max(split, known);
     while (i < size && k[i] == t[j + i]) ++i;
@@ -150,6 +270,9 @@ bool KeySearch::foundIn(std::string_view text) const {
       known = periodic ? size - period : 0;
     }
     if (j > last) return false;
+    // With nothing known, pass over the places where the pair does not
+    // match: none of them holds key.
+    if (known == 0 && !pair.next(j)) return false;
   }
 }
 

@@ -4,7 +4,9 @@
 # tests/sessions is: each NAME.in of DIR/scrivet and DIR/scrivet-prompt on
 # standard input must write exactly NAME.out, nothing on standard error,
 # and end with status 0. A DIR without sessions for a program fails too, and
-# a program that the emulator cannot run stops it before any session.
+# a program that the emulator cannot run stops it before any session. Then
+# the key search's own checks, hard and exhaustive, run under the emulator
+# too: sessions alone do not reach every edge of its vector code.
 # usage: replay_sessions.sh EMULATOR BUILD_DIR DIR...
 set -u
 emulator=$1 build=$2
@@ -43,4 +45,9 @@ for dir in "$@"; do
   done
   counts+=("$((count - before)) of $dir")
 done
-finish "$emulator $build: every session wrote its output exactly, ${counts[*]/%/,} $count in all"
+searches=$build/tests/scrivet_key_search_tests
+[[ -x $searches ]] || fail "$searches was not built"
+for checks in hard exhaustive; do
+  "$emulator" "$searches" "$checks" >"$work/out" 2>&1 || fail "$emulator $searches $checks: $(tail -n 5 "$work/out")"
+done
+finish "$emulator $build: the key search's checks passed, every session wrote its output exactly, ${counts[*]/%/,} $count in all"

@@ -27,15 +27,16 @@ source "$source_dir/tools/patches.sh"
 
 # NAME CHANGE TARGET MEASURE...: CHANGE is "removes" or "adds" for a patch
 # that takes the trick out or puts it back, followed by ":OPTION" when a
-# CMake option does that instead; TARGET is the build target timed; a
-# MEASURE is "search:W", a search of workload W of bench/workloads.h as a
-# whole program, time with the searches less time without, or
-# "figure:ARG...", the figure that TARGET prints for `TARGET figure ARG...`.
+# CMake option does that instead; TARGET is the build target timed, or
+# targets joined by commas; a MEASURE is "search:W", a search of workload W
+# of bench/workloads.h as a whole program (scrivet), time with the searches
+# less time without, or "figure:ARG...", the figure that the last TARGET
+# prints for `TARGET figure ARG...`.
 tricks=(
-  "skip-table removes scrivet search:a"
-  "memchr removes scrivet search:b search:c"
+  "last-byte-pass-over adds scrivet,scrivet_search_bench search:a search:b search:c search:d figure:code figure:prose figure:poor"
+  "rare-byte-first adds scrivet,scrivet_search_bench search:a figure:code figure:prose"
+  "long-blocks removes scrivet,scrivet_search_bench search:c figure:poor"
   "block-compare removes scrivet_search_bench figure:prepare"
-  "one-loop adds scrivet search:a"
   "remove-prefetch removes scrivet_list_bench figure:remove:100000 figure:remove:1000000"
   "eager-index removes scrivet_list_bench figure:append"
   "lto adds:-DCMAKE_INTERPROCEDURAL_OPTIMIZATION=ON scrivet search:a"
@@ -48,6 +49,9 @@ declare -A described=(
   [search:c]="(c) whole program, ms a search"
   [search:d]="(d) whole program, ms a search"
   [figure:prepare]="32 KiB a...ab key, 4 MiB line of a, ms"
+  [figure:code]="real code, every key once, ms"
+  [figure:prose]="real prose, every key once, ms"
+  [figure:poor]="keys of the text's common bytes, ms"
   [figure:remove:100000]="listRemove, 10^5 lines, us a delete"
   [figure:remove:1000000]="listRemove, 10^6 lines, us a delete"
   [figure:append]="10^6 appends / a bare chain's"
@@ -115,12 +119,16 @@ for trick in "${tricks[@]}"; do
   read -r name change target _ <<<"$trick"
   if [[ $change == *:* ]]; then
     configure "build/$name" "${change#*:}"
-    build "build/$name" "$target" "$name"
-    cp "build/$name/$(binary "$target")" "$work/bin/$name"
+    for each in ${target//,/ }; do
+      build "build/$name" "$each" "$name"
+      cp "build/$name/$(binary "$each")" "$work/bin/$name.$each"
+    done
   else
     patch_apply "$source_dir/bench/tricks/$name.patch" || die "bench/tricks/$name.patch does not apply"
-    build build/bench "$target" "$name"
-    cp "build/bench/$(binary "$target")" "$work/bin/$name"
+    for each in ${target//,/ }; do
+      build build/bench "$each" "$name"
+      cp "build/bench/$(binary "$each")" "$work/bin/$name.$each"
+    done
     patch_revert "$source_dir/bench/tricks/$name.patch"
   fi
 done
@@ -156,10 +164,14 @@ candidates=() marked=0
 for trick in "${tricks[@]}"; do
   read -r name change target measures <<<"$trick"
   read -ra measures <<<"$measures"
-  tree=$tree_build/$(binary "$target") other=$work/bin/$name has="in tree" ratios=()
+  has="in tree" ratios=()
   [[ ${change%%:*} != adds ]] || has="not in tree"
   for ((i = 0; i < ${#measures[@]}; i++)); do
     what=${measures[i]}
+    # A whole-program search runs scrivet, a figure the other target.
+    program=${target##*,}
+    [[ $what != search:* ]] || program=scrivet
+    tree=$tree_build/$(binary "$program") other=$work/bin/$name.$program
     read -r tmin tmed omin omed <<<"$(race "measure $what $tree" "measure $what $other")"
     if [[ $has == "in tree" ]]; then
       read -r wmin wmed nmin nmed <<<"$tmin $tmed $omin $omed"

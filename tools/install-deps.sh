@@ -15,7 +15,8 @@ packages=(
   gcovr                      # make coverage
   dpkg-dev lintian           # make package (dpkg-shlibdeps), make package-check
   time                       # make bench, make stress
-  g++-s390x-linux-gnu g++-i686-linux-gnu qemu-user  # make cross-check
+  python3 python3-doc        # make bench: real text, Python's library and its documentation's sources
+  g++-s390x-linux-gnu g++-i686-linux-gnu g++-aarch64-linux-gnu qemu-user  # make cross-check
 )
 
 installed() {
