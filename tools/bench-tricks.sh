@@ -114,21 +114,23 @@ build() {
   cmake --build "$1" --parallel "$(nproc)" --target "$2" >"$work/build.log" 2>&1 ||
     { cat "$work/build.log" >&2; die "the build of $2 for $3 failed"; }
 }
+# build_targets FOLDER: builds each of the trick's targets in FOLDER and
+# keeps a copy of each as $work/bin/NAME.TARGET.
+build_targets() {
+  for each in ${target//,/ }; do
+    build "$1" "$each" "$name"
+    cp "$1/$(binary "$each")" "$work/bin/$name.$each"
+  done
+}
 configure build/bench
 for trick in "${tricks[@]}"; do
   read -r name change target _ <<<"$trick"
   if [[ $change == *:* ]]; then
     configure "build/$name" "${change#*:}"
-    for each in ${target//,/ }; do
-      build "build/$name" "$each" "$name"
-      cp "build/$name/$(binary "$each")" "$work/bin/$name.$each"
-    done
+    build_targets "build/$name"
   else
     patch_apply "$source_dir/bench/tricks/$name.patch" || die "bench/tricks/$name.patch does not apply"
-    for each in ${target//,/ }; do
-      build build/bench "$each" "$name"
-      cp "build/bench/$(binary "$each")" "$work/bin/$name.$each"
-    done
+    build_targets build/bench
     patch_revert "$source_dir/bench/tricks/$name.patch"
   fi
 done
